@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace borvan {
 
@@ -49,5 +50,9 @@ class TGerenciadorSystemd : public TGerenciadorServico {
   std::string FDiretorioUnidades;
   std::string FComandoSystemctl;
 };
+
+// The Firebird server's unit among those installed in ADiretorios (the
+// known names in order of preference); firebird3.0.service when none is.
+std::string EscolherUnidadeFirebird(const std::vector<std::string>& ADiretorios);
 
 }  // namespace borvan
