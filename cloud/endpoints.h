@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cloud/base_client.h"
+#include "support/erros.h"
 #include "support/json.h"
 
 namespace borvan {
@@ -15,44 +16,6 @@ namespace borvan {
 struct TRecurso {
   const char* Max;
   const char* Post;
-};
-
-template <class TNuvem, const TRecurso& ARecurso>
-class TEndpointClient : public TBaseClient<TNuvem> {
- public:
-  using TBaseClient<TNuvem>::TBaseClient;
-
-  // GET Max + AEmpresaId. -1 when the status is an error or the body is
-  // not a whole number.
-  int MaxCodigoAtualizacao(const std::string& AEmpresaId);
-  // POST the compact text of AJson (array or object) to Post.
-  void Save(const TJsonEscritor& AJson);
-  // POST an object to Post ("services").
-  void Send(const TJsonEscritor& AJson) { Save(AJson); }
-  // GET "opcoes/CodigoMd5/empresa/" + AEmpresaId: the body, or "" when the
-  // status is an error.
-  std::string CodigoMd5(const std::string& AEmpresaId);
-};
-
-template <class TNuvem, const TRecurso& ARecurso>
-class TEndpointService {
- public:
-  using TClient = TEndpointClient<TNuvem, ARecurso>;
-
-  explicit TEndpointService(const std::string& AToken) : FClient(AToken) {}
-
-  // Each operation calls its client and throws ENuvem(ErrorMessage) when
-  // the client reports an HTTP error.
-  int MaxCodigoAtualizacao(const std::string& AEmpresaId);
-  void Save(const TJsonEscritor& AJson);
-  void Send(const TJsonEscritor& AJson);
-  std::string CodigoMd5(const std::string& AEmpresaId);
-
-  TClient& Client() { return FClient; }
-
- private:
-  void VerificarErro();
-  TClient FClient;
 };
 
 // Resources, letter for letter.
@@ -90,5 +53,103 @@ inline constexpr TRecurso LumioSituacaoTributariaCofins{
 inline constexpr TRecurso LumioNcmIbpt{"ncmIbpt/maxCodAtualizacao/empresa/", "ncmIbpt"};
 inline constexpr TRecurso LumioOpcao{"", "opcoes"};
 }  // namespace recursos
+
+// Whether the entity has a "maxCodAtualizacao" resource; only the options
+// have a digest resource.
+constexpr bool TemMax(const TRecurso& ARecurso) { return ARecurso.Max[0] != '\0'; }
+constexpr bool TemCodigoMd5(const TRecurso& ARecurso) { return &ARecurso == &recursos::LumioOpcao; }
+
+template <class TNuvem, const TRecurso& ARecurso>
+class TEndpointClient : public TBaseClient<TNuvem> {
+ public:
+  using TBaseClient<TNuvem>::TBaseClient;
+
+  // GET Max + AEmpresaId. -1 when the status is an error or the body is
+  // not a whole number. Throws ENuvem for 5xx and transport failures.
+  int MaxCodigoAtualizacao(const std::string& AEmpresaId)
+    requires(TemMax(ARecurso));
+  // POST the compact text of AJson (array or object) to Post. The JSON
+  // stays the caller's; the answer's body is not read.
+  void Save(const TJsonEscritor& AJson);
+  // POST an object to Post ("services").
+  void Send(const TJsonEscritor& AJson) { Save(AJson); }
+  // GET "opcoes/CodigoMd5/empresa/" + AEmpresaId: the body, or "" when the
+  // status is an error.
+  std::string CodigoMd5(const std::string& AEmpresaId)
+    requires(TemCodigoMd5(ARecurso));
+};
+
+template <class TNuvem, const TRecurso& ARecurso>
+class TEndpointService {
+ public:
+  using TClient = TEndpointClient<TNuvem, ARecurso>;
+
+  explicit TEndpointService(const std::string& AToken) : FClient(AToken) {}
+
+  // Each operation calls its client and throws ENuvem(ErrorMessage) when
+  // the client reports an HTTP error. Through a wrapper,
+  // MaxCodigoAtualizacao is -1 only for a successful answer that is not a
+  // whole number (or is -1).
+  int MaxCodigoAtualizacao(const std::string& AEmpresaId)
+    requires(TemMax(ARecurso))
+  {
+    int resultado = FClient.MaxCodigoAtualizacao(AEmpresaId);
+    VerificarErro();
+    return resultado;
+  }
+  void Save(const TJsonEscritor& AJson) {
+    FClient.Save(AJson);
+    VerificarErro();
+  }
+  void Send(const TJsonEscritor& AJson) {
+    FClient.Send(AJson);
+    VerificarErro();
+  }
+  std::string CodigoMd5(const std::string& AEmpresaId)
+    requires(TemCodigoMd5(ARecurso))
+  {
+    std::string resultado = FClient.CodigoMd5(AEmpresaId);
+    VerificarErro();
+    return resultado;
+  }
+
+  TClient& Client() { return FClient; }
+
+ private:
+  void VerificarErro() {
+    if (FClient.HasError()) throw ENuvem(FClient.ErrorMessage());
+  }
+  TClient FClient;
+};
+
+template <class TNuvem, const TRecurso& ARecurso>
+int TEndpointClient<TNuvem, ARecurso>::MaxCodigoAtualizacao(const std::string& AEmpresaId)
+  requires(TemMax(ARecurso))
+{
+  this->PrepareRequest("GET");
+  this->SetResource(ARecurso.Max + AEmpresaId);
+  this->Execute();
+  if (this->HasError()) return -1;
+  return LerMaxCodigoAtualizacao(this->Content());
+}
+
+template <class TNuvem, const TRecurso& ARecurso>
+void TEndpointClient<TNuvem, ARecurso>::Save(const TJsonEscritor& AJson) {
+  this->PrepareRequest("POST");
+  this->SetResource(ARecurso.Post);
+  this->SetBody(AJson.Conteudo());
+  this->Execute();
+}
+
+template <class TNuvem, const TRecurso& ARecurso>
+std::string TEndpointClient<TNuvem, ARecurso>::CodigoMd5(const std::string& AEmpresaId)
+  requires(TemCodigoMd5(ARecurso))
+{
+  this->PrepareRequest("GET");
+  this->SetResource("opcoes/CodigoMd5/empresa/" + AEmpresaId);
+  this->Execute();
+  if (this->HasError()) return "";
+  return this->Content();
+}
 
 }  // namespace borvan
