@@ -1,5 +1,9 @@
 #include "tests/nuvem_teste.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <strings.h>
@@ -61,7 +65,32 @@ TRespostaNuvem RespostaPadrao(const std::string& AMetodo, const std::string& ARe
 
 }  // namespace
 
+// Holds a port for this process: tests of several build directories may
+// run at once on one machine, and the development ports are fixed.
+class TTravaPorta {
+ public:
+  explicit TTravaPorta(int APorta) {
+    std::string caminho = "/tmp/borvan-nuvem-teste-" + std::to_string(APorta) + ".lock";
+    FDescritor = ::open(caminho.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // Bounded, so a test that holds the port twice in one process only waits.
+    for (int tentativa = 0; FDescritor >= 0 && tentativa < 1200; ++tentativa) {
+      if (::flock(FDescritor, LOCK_EX | LOCK_NB) == 0) break;
+      ::usleep(50000);
+    }
+  }
+  ~TTravaPorta() {
+    if (FDescritor >= 0) ::close(FDescritor);
+  }
+  TTravaPorta(const TTravaPorta&) = delete;
+  TTravaPorta& operator=(const TTravaPorta&) = delete;
+
+ private:
+  int FDescritor = -1;
+};
+
 struct TNuvemTeste::TEstado {
+  explicit TEstado(int APorta) : TravaPorta(APorta) {}
+  TTravaPorta TravaPorta;  // first: released last
   httplib::Server Servidor;
   std::thread Escuta;
 
@@ -109,7 +138,7 @@ struct TNuvemTeste::TEstado {
   }
 };
 
-TNuvemTeste::TNuvemTeste(int APorta) : FPorta(APorta), FEstado(std::make_unique<TEstado>()) {
+TNuvemTeste::TNuvemTeste(int APorta) : FPorta(APorta), FEstado(std::make_unique<TEstado>(APorta)) {
   TEstado& estado = *FEstado;
   auto atender = [&estado](const httplib::Request& ARequisicao, httplib::Response& AResposta) {
     estado.Atender(ARequisicao, AResposta);

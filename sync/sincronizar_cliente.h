@@ -1,0 +1,19 @@
+// Customers (CLIENTES) towards both clouds.
+#pragma once
+
+#include "sync/sincronizar_base.h"
+
+namespace borvan {
+
+class TSincronizarCliente : public TSincronizarBase {
+ public:
+  using TSincronizarBase::TSincronizarBase;
+  void Execute() override;
+  void ExecutePedidoVenda() override;
+
+ private:
+  void Enviar(TLinhaJson& ALinha);
+  void EnviarPedidoVenda(TLinhaJson& ALinha);
+};
+
+}  // namespace borvan

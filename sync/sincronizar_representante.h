@@ -1,0 +1,19 @@
+// Sales representatives (REPRESENTANTES), towards Lumio only.
+#pragma once
+
+#include "sync/sincronizar_base.h"
+
+namespace borvan {
+
+class TSincronizarRepresentante : public TSincronizarBase {
+ public:
+  using TSincronizarBase::TSincronizarBase;
+  // Quenda receives no representatives: no query, no request, no log line.
+  void Execute() override {}
+  void ExecutePedidoVenda() override;
+
+ private:
+  void EnviarPedidoVenda(TLinhaJson& ALinha);
+};
+
+}  // namespace borvan
