@@ -25,6 +25,11 @@ TEsperaParada::TEsperaParada() {
 
 TEsperaParada::~TEsperaParada() {
   sigset_t sinais = SinaisParada();
+  // A second stop request still pending must not kill the process once
+  // the signals are unblocked: it was already answered.
+  timespec agora{0, 0};
+  while (sigtimedwait(&sinais, nullptr, &agora) > 0) {
+  }
   sigprocmask(SIG_UNBLOCK, &sinais, nullptr);
 }
 
