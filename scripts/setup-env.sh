@@ -11,6 +11,7 @@ PACKAGES=(
   libcurl4-openssl-dev libsystemd-dev
   libgtest-dev googletest libcpp-httplib-dev nlohmann-json3-dev
   faketime procps iproute2 ca-certificates
+  dpkg-dev lintian
 )
 SYSDBA_PASSWORD=quillfern
 
