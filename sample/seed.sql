@@ -877,11 +877,13 @@ insert into NF_SAIDA (EMPRESA, NFS, OPF_CODIGO, CP_CODIGO, CLI_CODIGO, DT_EMISSA
 select EMPRESA, 190003, '1', 2, 9003,
   dateadd(-3 year to dateadd(-extract(yearday from current_date) - 1 day to current_date)), 89.9, 2
   from EMPRESAS where EMPRESA in (1, 2);
-insert into NF_SAIDA (EMPRESA, NFS, OPF_CODIGO, CP_CODIGO, CLI_CODIGO, DT_EMISSAO, TOTAL_NOTA, STATUS)
-select EMPRESA, 190004, '5102', 1, 9006, current_date - 1, 12.5, 2 from EMPRESAS where EMPRESA in (1, 2);
-/* Sem data de emissão, sem operação e sem total. */
+/* Sem data de emissão, sem operação e sem total: fica fora da janela da
+   primeira carga e abaixo da marca que ela deixa, então só vai à nuvem
+   quando for alterada. */
 insert into NF_SAIDA (EMPRESA, NFS, CP_CODIGO, STATUS)
 select EMPRESA, 190005, 1, 2 from EMPRESAS where EMPRESA in (1, 2);
+insert into NF_SAIDA (EMPRESA, NFS, OPF_CODIGO, CP_CODIGO, CLI_CODIGO, DT_EMISSAO, TOTAL_NOTA, STATUS)
+select EMPRESA, 190004, '5102', 1, 9006, current_date - 1, 12.5, 2 from EMPRESAS where EMPRESA in (1, 2);
 /* Digitada por último e ainda não emitida: o maior COD_ATUALIZACAO da
    empresa, que a Quenda só recebe quando a nota for emitida. */
 insert into NF_SAIDA (EMPRESA, NFS, OPF_CODIGO, CP_CODIGO, CLI_CODIGO, DT_EMISSAO, TOTAL_NOTA, STATUS)

@@ -43,24 +43,6 @@ class SincronizarClienteTeste : public teste::TSincronizacaoTeste {
   void Quenda1() { TSincronizarCliente(Conexao, Empresa, Log).Execute(); }
   void Lumio1() { TSincronizarCliente(Conexao, Empresa, Log).ExecutePedidoVenda(); }
 
-  // The "codAtualizacao" of every object of every POST, per post.
-  static std::vector<std::vector<int>> Lotes(const std::vector<TRequisicaoRecebida>& APosts) {
-    std::vector<std::vector<int>> lotes;
-    for (const auto& post : APosts) {
-      std::vector<int> codigos;
-      for (const auto& objeto : nlohmann::json::parse(post.Corpo)) {
-        codigos.push_back(objeto["codAtualizacao"].get<int>());
-      }
-      lotes.push_back(codigos);
-    }
-    return lotes;
-  }
-
-  static std::vector<int> Sequencia(int ADe, int AAte) {
-    std::vector<int> valores;
-    for (int i = ADe; i <= AAte; ++i) valores.push_back(i);
-    return valores;
-  }
 };
 
 // ---- the run ------------------------------------------------------------

@@ -23,24 +23,6 @@ class SincronizarNcmIbptTeste : public teste::TSincronizacaoTeste {
 
   void Lumio1() { TSincronizarNcmIbpt(Conexao, Empresa, Log).ExecutePedidoVenda(); }
 
-  // The "codAtualizacao" of every object, per post.
-  static std::vector<std::vector<int>> Lotes(const std::vector<TRequisicaoRecebida>& APosts) {
-    std::vector<std::vector<int>> lotes;
-    for (const auto& post : APosts) {
-      std::vector<int> codigos;
-      for (const auto& objeto : nlohmann::json::parse(post.Corpo)) {
-        codigos.push_back(objeto["codAtualizacao"].get<int>());
-      }
-      lotes.push_back(codigos);
-    }
-    return lotes;
-  }
-
-  static std::vector<int> Sequencia(int ADe, int AAte) {
-    std::vector<int> valores;
-    for (int i = ADe; i <= AAte; ++i) valores.push_back(i);
-    return valores;
-  }
 };
 
 TEST_F(SincronizarNcmIbptTeste, LumioObjectsMemberForMember) {

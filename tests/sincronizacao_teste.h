@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "db/conexao.h"
 #include "service/empresa.h"
@@ -56,6 +57,26 @@ class TSincronizacaoTeste : public ::testing::Test {
       if (requisicao.Metodo == AMetodo) resultado.push_back(requisicao);
     }
     return resultado;
+  }
+
+  // The "codAtualizacao" of every object of every POST, per post.
+  static std::vector<std::vector<int>> Lotes(const std::vector<TRequisicaoRecebida>& APosts) {
+    std::vector<std::vector<int>> lotes;
+    for (const auto& post : APosts) {
+      std::vector<int> codigos;
+      for (const auto& objeto : nlohmann::json::parse(post.Corpo)) {
+        codigos.push_back(objeto["codAtualizacao"].get<int>());
+      }
+      lotes.push_back(codigos);
+    }
+    return lotes;
+  }
+
+  // ADe, ADe + 1, ..., AAte.
+  static std::vector<int> Sequencia(int ADe, int AAte) {
+    std::vector<int> valores;
+    for (int i = ADe; i <= AAte; ++i) valores.push_back(i);
+    return valores;
   }
 
   TDiretorioTemporario Diretorio;
