@@ -92,4 +92,22 @@ int LerMaxCodigoAtualizacao(const std::string& ACorpo) {
   return negativo ? static_cast<int>(-static_cast<int64_t>(magnitude)) : static_cast<int>(magnitude);
 }
 
+std::string CodificarSegmento(const std::string& AValor) {
+  static const char* const HEX = "0123456789ABCDEF";
+  std::string resultado;
+  resultado.reserve(AValor.size());
+  for (unsigned char c : AValor) {
+    bool livre = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                 c == '-' || c == '.' || c == '_' || c == '~';
+    if (livre) {
+      resultado += static_cast<char>(c);
+    } else {
+      resultado += '%';
+      resultado += HEX[c >> 4];
+      resultado += HEX[c & 0x0F];
+    }
+  }
+  return resultado;
+}
+
 }  // namespace borvan

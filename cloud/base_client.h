@@ -75,6 +75,11 @@ using TLumioBaseClient = TBaseClient<TNuvemLumio>;
 extern template class TBaseClient<TNuvemQuenda>;
 extern template class TBaseClient<TNuvemLumio>;
 
+// AValor as one URL path segment: letters, digits and "-._~" stand as they
+// are, every other byte as %XX. A company id holding "/", "?" or "#" must
+// never reach another resource (and another company's mark).
+std::string CodificarSegmento(const std::string& AValor);
+
 // The answer of a "maxCodAtualizacao" GET: an optional sign and ASCII
 // digits that fit 32 bits; anything else is -1.
 int LerMaxCodigoAtualizacao(const std::string& ACorpo);

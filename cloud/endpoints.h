@@ -127,7 +127,7 @@ int TEndpointClient<TNuvem, ARecurso>::MaxCodigoAtualizacao(const std::string& A
   requires(TemMax(ARecurso))
 {
   this->PrepareRequest("GET");
-  this->SetResource(ARecurso.Max + AEmpresaId);
+  this->SetResource(ARecurso.Max + CodificarSegmento(AEmpresaId));
   this->Execute();
   if (this->HasError()) return -1;
   return LerMaxCodigoAtualizacao(this->Content());
@@ -146,7 +146,7 @@ std::string TEndpointClient<TNuvem, ARecurso>::CodigoMd5(const std::string& AEmp
   requires(TemCodigoMd5(ARecurso))
 {
   this->PrepareRequest("GET");
-  this->SetResource("opcoes/CodigoMd5/empresa/" + AEmpresaId);
+  this->SetResource("opcoes/CodigoMd5/empresa/" + CodificarSegmento(AEmpresaId));
   this->Execute();
   if (this->HasError()) return "";
   return this->Content();

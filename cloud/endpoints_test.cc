@@ -167,6 +167,27 @@ TEST_F(TEndpoints, CompanyIdIsAppendedUnchanged) {
   }
 }
 
+// An id that holds URL syntax must stay inside its own path segment:
+// "a/../../produtos" would otherwise ask another resource for its mark.
+TEST_F(TEndpoints, CompanyIdWithUrlSyntaxStaysOneSegment) {
+  struct TCaso {
+    std::string Id;
+    std::string Segmento;
+  };
+  for (const TCaso& caso : {TCaso{"a/../../produtos", "a%2F..%2F..%2Fprodutos"},
+                            TCaso{"7?x=1#y", "7%3Fx%3D1%23y"}, TCaso{"São 1", "S%C3%A3o%201"},
+                            TCaso{"a%2Fb", "a%252Fb"}}) {
+    FQuenda.Limpar();
+    FLumio.Limpar();
+    TQuendaClienteService(TOKEN_BORVAN).MaxCodigoAtualizacao(caso.Id);
+    TLumioOpcaoService(TOKEN_BORVAN).CodigoMd5(caso.Id);
+    ASSERT_EQ(FQuenda.Requisicoes().size(), 1u) << caso.Id;
+    EXPECT_EQ(FQuenda.Requisicoes()[0].Caminho, "/api/clientes/maxCodAtualizacao/empresa/" + caso.Segmento);
+    ASSERT_EQ(FLumio.Requisicoes().size(), 1u) << caso.Id;
+    EXPECT_EQ(FLumio.Requisicoes()[0].Caminho, "/api/opcoes/CodigoMd5/empresa/" + caso.Segmento);
+  }
+}
+
 TEST_F(TEndpoints, WrapperTurnsARejectedRequestIntoTheBodyOfTheAnswer) {
   FLumio.RestaurarRespostas();
   FLumio.Responder("", 422, "produto sem NCM");

@@ -73,6 +73,11 @@ TDefinicaoConexao TDefinicaoConexao::Ler(const std::string& AArquivo, const std:
       throw EBorvanErro("Connection definition [" + ASecao + "] in " + AArquivo + " has no " +
                         AChave);
     }
+    // A NUL would cut the connection text short of what the host check saw.
+    if (item->second.find('\0') != std::string::npos) {
+      throw EBorvanErro("Connection definition [" + ASecao + "] in " + AArquivo +
+                        " has a NUL byte in " + AChave);
+    }
     return item->second;
   };
 
@@ -86,7 +91,7 @@ TDefinicaoConexao TDefinicaoConexao::Ler(const std::string& AArquivo, const std:
   definicao.Database = valor("Database");
   const auto conjunto = chaves.find("CHARACTERSET");
   definicao.CharacterSet =
-      conjunto == chaves.end() || conjunto->second.empty() ? "UTF8" : conjunto->second;
+      conjunto == chaves.end() || conjunto->second.empty() ? "UTF8" : valor("CharacterSet");
   return definicao;
 }
 

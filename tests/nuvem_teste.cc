@@ -106,7 +106,8 @@ struct TNuvemTeste::TEstado {
   void Atender(const httplib::Request& ARequisicao, httplib::Response& AResposta) {
     TRequisicaoRecebida recebida;
     recebida.Metodo = ARequisicao.method;
-    recebida.Caminho = ARequisicao.path;
+    // The target as sent, before any decoding of %XX.
+    recebida.Caminho = ARequisicao.target.empty() ? ARequisicao.path : ARequisicao.target;
     const std::string prefixoApi = "/api/";
     recebida.Recurso = recebida.Caminho.rfind(prefixoApi, 0) == 0 ? recebida.Caminho.substr(prefixoApi.size())
                                                                   : recebida.Caminho;
