@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "db/cliente_fb.h"
+#include "support/texto.h"
 #include "support/erros.h"
 
 namespace borvan {
@@ -135,6 +136,10 @@ struct TColuna {
   unsigned Tamanho = 0;
   unsigned Deslocamento = 0;
   unsigned DeslocamentoNulo = 0;
+  // Character set id; 0 is NONE, whose bytes are whatever the writer sent.
+  unsigned ConjuntoCaracteres = 0;
+
+  bool SemCharset() const { return ConjuntoCaracteres == 0; }
 };
 
 // Something the connection must close before it detaches.
@@ -167,6 +172,7 @@ struct TConexao::TImpl {
   TRef<Firebird::IAttachment> FAnexo;
   // Queries with an open transaction; they are closed before detaching.
   std::vector<TRecursoAberto*> FQueriesAbertas;
+  TEstatisticasConexao FEstatisticas;
 
   void Abrir();
   void Fechar() noexcept;
@@ -198,6 +204,8 @@ struct TQuery::TImpl final : TRecursoAberto {
   bool FTemLinha = false;  // some row was fetched
   bool FEof = true;
   std::unique_ptr<TStatus> FStatusLeitura;
+  // Backing of TextoVista for columns that are not stored as text.
+  mutable std::string FTextoConvertido;
 
   void Abrir();
   void Fechar() noexcept;
@@ -207,6 +215,8 @@ struct TQuery::TImpl final : TRecursoAberto {
   // The value of the column in the current row; nullptr when null.
   const unsigned char* Valor(const TColuna& AColuna) const;
   std::string TextoBlob(const unsigned char* AValor) const;
+  // The blob's text into ADestino, whose capacity is reused.
+  void LerBlob(const unsigned char* AValor, std::string& ADestino) const;
   [[noreturn]] void ErroTipo(const TColuna& AColuna, const char* ALeitura) const;
 };
 
@@ -223,6 +233,7 @@ void TConexao::TImpl::Abrir() {
     FAnexo.reset(FProvedor->attachDatabase(&status, definicao.TextoConexao().c_str(),
                                            dpb->getBufferLength(&status), dpb->getBuffer(&status)));
   });
+  ++FEstatisticas.Conexoes;
 }
 
 void TConexao::TImpl::Fechar() noexcept {
@@ -244,6 +255,7 @@ TConexao::~TConexao() { FImpl->Fechar(); }
 void TConexao::Abrir() { FImpl->Abrir(); }
 void TConexao::Fechar() { FImpl->Fechar(); }
 bool TConexao::Aberta() const { return FImpl->FAnexo != nullptr; }
+const TEstatisticasConexao& TConexao::Estatisticas() const { return FImpl->FEstatisticas; }
 
 std::string TConexao::Servidor() const {
   return TDefinicaoConexao::Ler(FImpl->FArquivo, FImpl->FDefinicao).Server;
@@ -321,6 +333,7 @@ void TQuery::TImpl::Abrir() {
         coluna.Tipo = FMetaSaida->getType(&status, i) & ~1u;
         coluna.Escala = FMetaSaida->getScale(&status, i);
         coluna.Tamanho = FMetaSaida->getLength(&status, i);
+        coluna.ConjuntoCaracteres = FMetaSaida->getCharSet(&status, i);
         coluna.Deslocamento = FMetaSaida->getOffset(&status, i);
         coluna.DeslocamentoNulo = FMetaSaida->getNullOffset(&status, i);
       }
@@ -333,6 +346,7 @@ void TQuery::TImpl::Abrir() {
                                          FMetaSaida.get(), 0));
       if (!FStatusLeitura) FStatusLeitura = std::make_unique<TStatus>();
     });
+    ++FConexao.FEstatisticas.Consultas;
     FEof = false;
     Buscar();
   } catch (...) {
@@ -349,6 +363,7 @@ void TQuery::TImpl::Buscar() {
   const int resultado =
       Chamar([&] { return FCursor->fetchNext(FStatusLeitura.get(), FLinhas[proxima].data()); });
   if (resultado == Firebird::IStatus::RESULT_OK) {
+    ++FConexao.FEstatisticas.Linhas;
     FAtual = proxima;
     FTemLinha = true;
     FEof = false;
@@ -394,12 +409,18 @@ const unsigned char* TQuery::TImpl::Valor(const TColuna& AColuna) const {
 }
 
 std::string TQuery::TImpl::TextoBlob(const unsigned char* AValor) const {
-  return Chamar([&] {
+  std::string texto;
+  LerBlob(AValor, texto);
+  return texto;
+}
+
+void TQuery::TImpl::LerBlob(const unsigned char* AValor, std::string& ADestino) const {
+  ADestino.clear();
+  Chamar([&] {
     TStatus status;
     ISC_QUAD id = LerValor<ISC_QUAD>(AValor);
     TRef<Firebird::IBlob> blob(
         FConexao.FAnexo->openBlob(&status, FTransacao.get(), &id, 0, nullptr));
-    std::string texto;
     char pedaco[16384];
     for (;;) {
       unsigned lidos = 0;
@@ -408,10 +429,9 @@ std::string TQuery::TImpl::TextoBlob(const unsigned char* AValor) const {
           resultado != Firebird::IStatus::RESULT_SEGMENT) {
         break;
       }
-      texto.append(pedaco, lidos);
+      ADestino.append(pedaco, lidos);
     }
     Encerrar(blob, [](Firebird::IBlob* b, TStatus* s) { b->close(s); });
-    return texto;
   });
 }
 
@@ -560,11 +580,15 @@ std::string TQuery::Texto(int AIndice) const {
   int64_t inteiro = 0;
   if (LerInteiro(coluna, valor, inteiro)) return TextoEscalado(inteiro, coluna.Escala);
   switch (coluna.Tipo) {
-    case SQL_TEXT:
-      return AparaDireita(reinterpret_cast<const char*>(valor), coluna.Tamanho);
-    case SQL_VARYING:
-      return std::string(reinterpret_cast<const char*>(valor) + sizeof(uint16_t),
-                         LerValor<uint16_t>(valor));
+    case SQL_TEXT: {
+      std::string texto = AparaDireita(reinterpret_cast<const char*>(valor), coluna.Tamanho);
+      return coluna.SemCharset() ? TextoSemCharsetParaUtf8(texto) : texto;
+    }
+    case SQL_VARYING: {
+      std::string_view texto(reinterpret_cast<const char*>(valor) + sizeof(uint16_t),
+                             LerValor<uint16_t>(valor));
+      return coluna.SemCharset() ? TextoSemCharsetParaUtf8(texto) : std::string(texto);
+    }
     case SQL_TYPE_DATE:
       return TextoData(LerValor<ISC_DATE>(valor));
     case SQL_TYPE_TIME:
@@ -586,11 +610,51 @@ std::string TQuery::Texto(int AIndice) const {
     }
     case SQL_BOOLEAN:
       return LerValor<FB_BOOLEAN>(valor) ? "True" : "False";
-    case SQL_BLOB:
-      return FImpl->TextoBlob(valor);
+    case SQL_BLOB: {
+      std::string texto = FImpl->TextoBlob(valor);
+      return coluna.SemCharset() ? TextoSemCharsetParaUtf8(texto) : texto;
+    }
     default:
       FImpl->ErroTipo(coluna, "text");
   }
+}
+
+namespace {
+
+
+}  // namespace
+
+std::string_view TQuery::TextoVista(int AIndice) const {
+  const TColuna& coluna = FImpl->Coluna(AIndice);
+  const unsigned char* valor = FImpl->Valor(coluna);
+  if (valor == nullptr) return {};
+  const char* texto = reinterpret_cast<const char*>(valor);
+  std::string_view vista;
+  switch (coluna.Tipo) {
+    case SQL_TEXT: {
+      size_t tamanho = coluna.Tamanho;
+      while (tamanho > 0 && texto[tamanho - 1] == ' ') --tamanho;
+      vista = {texto, tamanho};
+      break;
+    }
+    case SQL_VARYING:
+      vista = {texto + sizeof(uint16_t), LerValor<uint16_t>(valor)};
+      break;
+    case SQL_BLOB:
+      FImpl->LerBlob(valor, FImpl->FTextoConvertido);
+      if (coluna.SemCharset() && !EhUtf8Valido(FImpl->FTextoConvertido)) {
+        FImpl->FTextoConvertido = Windows1252ParaUtf8(FImpl->FTextoConvertido);
+      }
+      return FImpl->FTextoConvertido;
+    default:
+      FImpl->FTextoConvertido = Texto(AIndice);
+      return FImpl->FTextoConvertido;
+  }
+  // Stored text is handed out as it stands only when it is UTF-8; anything
+  // else takes the road of Texto, so both readers always agree.
+  if (EhUtf8Valido(vista)) return vista;
+  FImpl->FTextoConvertido = Texto(AIndice);
+  return FImpl->FTextoConvertido;
 }
 
 int32_t TQuery::Inteiro(int AIndice) const {

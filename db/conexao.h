@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "support/data_hora.h"
 
@@ -27,6 +28,14 @@ struct TDefinicaoConexao {
 
 class TQuery;
 
+// What one connection did since it was created; cheap counters for
+// measurements and tests.
+struct TEstatisticasConexao {
+  uint64_t Conexoes = 0;  // attachments made
+  uint64_t Consultas = 0;  // statements executed (TQuery::Abrir)
+  uint64_t Linhas = 0;     // rows fetched
+};
+
 // The service's connection to the back-office database. Opens on first use
 // (Abrir or a query's Abrir) and is closed explicitly; the definition file
 // is read again at every open.
@@ -46,6 +55,7 @@ class TConexao {
   bool Aberta() const;
   // The Server text of the definition as configured (reads the file).
   std::string Servidor() const;
+  const TEstatisticasConexao& Estatisticas() const;
 
  private:
   friend class TQuery;
@@ -85,6 +95,10 @@ class TQuery {
   // CHAR right-trimmed, VARCHAR as stored, numbers as their decimal text
   // (scaled numbers with their decimals), dates as text; null is "".
   std::string Texto(int AIndice) const;
+  // Exactly the text of Texto, without a copy for CHAR and VARCHAR columns
+  // holding UTF-8. Valid until the next TextoVista, Proximo, Abrir or
+  // Fechar of this query.
+  std::string_view TextoVista(int AIndice) const;
   // Integer columns (SMALLINT, INTEGER, BIGINT within range, NUMERIC with
   // scale 0); null is 0.
   int32_t Inteiro(int AIndice) const;

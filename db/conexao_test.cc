@@ -140,6 +140,32 @@ struct TCasoNumero {
 };
 
 // Scaled numbers come in several storage widths; amounts keep four decimals.
+// The copy-free reader the builders use must read exactly what Texto reads,
+// for every kind of column and every row, also after the buffer is reused.
+TEST_F(TBancoFixture, TextoVistaLeOMesmoQueTexto) {
+  FBanco.Executar(
+      "create table VISTA (ID integer, C char(6), V varchar(12), N numeric(15,4),"
+      " D date, T timestamp, B blob sub_type text, CN char(4) character set none,"
+      " VN varchar(8) character set none)");
+  FBanco.Executar("insert into VISTA values (1, 'ab', 'xy  ', 12.5, '2021-03-05',"
+                  " '2024-02-29 14:30:00', 'blob ' || ascii_char(10) || 'ção', 'ok', 'Ação')");
+  FBanco.Executar("insert into VISTA values (2, null, null, null, null, null, null, null, null)");
+  FBanco.Executar("insert into VISTA values (3, '', '', 0, null, null, '', x'E7',"
+                  " x'618062')");
+  TQuery query(FConexao);
+  query.SetSql("select * from VISTA order by ID");
+  query.Abrir();
+  int linhas = 0;
+  for (; !query.Eof(); query.Proximo(), ++linhas) {
+    for (int coluna = 0; coluna < 9; ++coluna) {
+      std::string esperado = query.Texto(coluna);
+      EXPECT_EQ(std::string(query.TextoVista(coluna)), esperado)
+          << "row " << linhas << " column " << coluna;
+    }
+  }
+  EXPECT_EQ(linhas, 3);
+}
+
 TEST_F(TBancoFixture, LeNumerosDeCadaLarguraEEscala) {
   const TCasoNumero casos[] = {
       {"cast(7 as smallint)", "7", 7, 7.0},

@@ -30,7 +30,7 @@ int32_t TLinhaJson::LerInteiro(const char* AColuna) { return FQuery.Inteiro(Colu
 TDataHora TLinhaJson::LerDataHora(const char* AColuna) { return FQuery.DataHora(Coluna(AColuna)); }
 
 void TLinhaJson::Texto(const char* AMembro, const char* AColuna) {
-  FJson.Texto(AMembro, LerTexto(AColuna));
+  FJson.Texto(AMembro, FQuery.TextoVista(Coluna(AColuna)));
 }
 
 void TLinhaJson::Inteiro(const char* AMembro, const char* AColuna) {
@@ -46,24 +46,24 @@ void TLinhaJson::Data(const char* AMembro, const char* AColuna) {
 }
 
 void TLinhaJson::Flag(const char* AMembro, const char* AColuna) {
-  FJson.Booleano(AMembro, TBorvanBoolean::Convert(LerTexto(AColuna)));
+  FJson.Booleano(AMembro, TBorvanBoolean::Convert(std::string(FQuery.TextoVista(Coluna(AColuna)))));
 }
 
 void TLinhaJson::FlagNegada(const char* AMembro, const char* AColuna) {
-  FJson.Booleano(AMembro, !TBorvanBoolean::Convert(LerTexto(AColuna)));
+  FJson.Booleano(AMembro, !TBorvanBoolean::Convert(std::string(FQuery.TextoVista(Coluna(AColuna)))));
 }
 
 void TLinhaJson::NumeroTexto(const char* AMembro, const char* AColuna) {
-  FJson.NumeroTexto(AMembro, LerTexto(AColuna));
+  FJson.NumeroTexto(AMembro, FQuery.TextoVista(Coluna(AColuna)));
 }
 
 void TLinhaJson::TextoAparado(const char* AMembro, const char* AColuna) {
-  std::string texto = LerTexto(AColuna);
+  const std::string_view texto = FQuery.TextoVista(Coluna(AColuna));
   size_t inicio = 0;
   size_t fim = texto.size();
   while (inicio < fim && static_cast<unsigned char>(texto[inicio]) <= 32) ++inicio;
   while (fim > inicio && static_cast<unsigned char>(texto[fim - 1]) <= 32) --fim;
-  FJson.Texto(AMembro, std::string_view(texto).substr(inicio, fim - inicio));
+  FJson.Texto(AMembro, texto.substr(inicio, fim - inicio));
 }
 
 // ---- base -----------------------------------------------------------------
