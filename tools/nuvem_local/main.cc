@@ -57,6 +57,8 @@ int main(int argc, char** argv) {
     TNuvemLocal LLumio(TNuvem::Lumio, ImprimirLinha, LJsonl.get());
     for (TNuvemLocal* LNuvem : {&LQuenda, &LLumio}) {
       LNuvem->DefinirIndisponivel(LOpcoes.FIndisponivel);
+      // Each cloud draws its own sequence from the same seed.
+      LNuvem->DefinirAleatorias(LOpcoes.FAleatorias);
       for (const auto& LRecusa : LOpcoes.FRecusas) {
         if ((!LRecusa.FNuvem || *LRecusa.FNuvem == LNuvem->Nuvem()) &&
             RecusavelNa(LNuvem->Nuvem(), LRecusa.FRecurso))

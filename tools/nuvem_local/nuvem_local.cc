@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <set>
@@ -144,6 +145,23 @@ bool BearerValido(const std::string& AAutorizacao) {
   return AAutorizacao.find_first_not_of(' ', 7) != std::string::npos;
 }
 
+// A fraction 0..1 ("0.25", "1", ".5"), or nothing.
+std::optional<double> LerFracao(const std::string& ATexto) {
+  if (ATexto.empty() || ATexto.find_first_not_of("0123456789.") != std::string::npos) return std::nullopt;
+  char* LFim = nullptr;
+  const double LValor = std::strtod(ATexto.c_str(), &LFim);
+  if (*LFim != '\0' || LValor < 0 || LValor > 1) return std::nullopt;
+  return LValor;
+}
+
+const char* NomeTipo(TTipoFalha ATipo) {
+  switch (ATipo) {
+    case TTipoFalha::Cortar: return "cortar";
+    case TTipoFalha::Reter: return "reter";
+    default: return "recusar";
+  }
+}
+
 std::string JsonTexto(const std::string& ATexto) {
   return TJson(ATexto).dump(-1, ' ', false, TJson::error_handler_t::replace);
 }
@@ -254,6 +272,31 @@ TRecusa LerRecusaEnesima(const std::string& ATexto) {
   return MontarRecusa(LErro, LNuvem, LRecurso, LStatus, LCorpo, LEnesima);
 }
 
+TRecusa LerCorte(const std::string& ATexto) {
+  const std::string LErro = "Corte inválido \"" + ATexto + "\": ";
+  std::string LTexto = ATexto;
+  const auto LNuvem = TirarPrefixoNuvem(LTexto);
+  const auto [LRecurso, LEnesima] = Partir(LTexto, '=');
+  TRecusa LCorte = MontarRecusa(LErro, LNuvem, LRecurso, std::nullopt, std::nullopt, LEnesima);
+  LCorte.FTipo = TTipoFalha::Cortar;
+  return LCorte;
+}
+
+TRecusa LerRetencao(const std::string& ATexto) {
+  const std::string LErro = "Retenção inválida \"" + ATexto + "\": ";
+  std::string LTexto = ATexto;
+  const auto LNuvem = TirarPrefixoNuvem(LTexto);
+  const auto [LRecurso, LResto] = Partir(LTexto, '=');
+  if (!LResto) throw EBorvanErro(LErro + "faltam os segundos (RECURSO=SEGUNDOS)");
+  const auto [LSegundos, LEnesima] = Partir(*LResto, ':');
+  TRecusa LRetencao = MontarRecusa(LErro, LNuvem, LRecurso, std::nullopt, std::nullopt, LEnesima);
+  const auto LValor = LerInteiro(LSegundos, 1, 600);
+  if (!LValor) throw EBorvanErro(LErro + "segundos inválidos (1 a 600): " + LSegundos);
+  LRetencao.FTipo = TTipoFalha::Reter;
+  LRetencao.FSegundos = static_cast<int>(*LValor);
+  return LRetencao;
+}
+
 TOpcoesNuvemLocal LerOpcoes(const std::vector<std::string>& AArgumentos) {
   TOpcoesNuvemLocal LOpcoes;
   const auto LPorta = [](const std::string& AOpcao, const std::string& AValor) {
@@ -272,7 +315,8 @@ TOpcoesNuvemLocal LerOpcoes(const std::vector<std::string>& AArgumentos) {
       continue;
     }
     if (LOpcao != "--porta-quenda" && LOpcao != "--porta-lumio" && LOpcao != "--jsonl" &&
-        LOpcao != "--recusar" && LOpcao != "--recusar-n")
+        LOpcao != "--recusar" && LOpcao != "--recusar-n" && LOpcao != "--cortar" && LOpcao != "--reter" &&
+        LOpcao != "--falhas-aleatorias" && LOpcao != "--semente")
       throw EBorvanErro("Opção desconhecida: " + AArgumentos[I]);
     if (!LValor) {
       if (I + 1 >= AArgumentos.size()) throw EBorvanErro("Falta o valor de " + LOpcao);
@@ -287,8 +331,21 @@ TOpcoesNuvemLocal LerOpcoes(const std::vector<std::string>& AArgumentos) {
       LOpcoes.FArquivoJsonl = *LValor;
     } else if (LOpcao == "--recusar")
       LOpcoes.FRecusas.push_back(LerRecusa(*LValor));
-    else
+    else if (LOpcao == "--recusar-n")
       LOpcoes.FRecusas.push_back(LerRecusaEnesima(*LValor));
+    else if (LOpcao == "--cortar")
+      LOpcoes.FRecusas.push_back(LerCorte(*LValor));
+    else if (LOpcao == "--reter")
+      LOpcoes.FRecusas.push_back(LerRetencao(*LValor));
+    else if (LOpcao == "--falhas-aleatorias") {
+      const auto LFracao = LerFracao(*LValor);
+      if (!LFracao) throw EBorvanErro("Fração inválida em --falhas-aleatorias (0 a 1): " + *LValor);
+      LOpcoes.FAleatorias.FFracao = *LFracao;
+    } else {
+      const auto LSemente = LerInteiro(*LValor, 0, std::numeric_limits<int64_t>::max());
+      if (!LSemente) throw EBorvanErro("Semente inválida: " + *LValor);
+      LOpcoes.FAleatorias.FSemente = static_cast<uint64_t>(*LSemente);
+    }
   }
   if (LOpcoes.FPortaQuenda != 0 && LOpcoes.FPortaQuenda == LOpcoes.FPortaLumio)
     throw EBorvanErro("As nuvens Quenda e Lumio precisam de portas diferentes");
@@ -309,6 +366,15 @@ std::string TextoAjuda() {
          "\")\n"
          "  --recusar-n [quenda:|lumio:]RECURSO=N[:STATUS[:CORPO]]\n"
          "                         recusa só o N-ésimo pedido do RECURSO\n"
+         "  --cortar [quenda:|lumio:]RECURSO[=N]\n"
+         "                         aceita o pedido e fecha a conexão no meio da resposta\n"
+         "                         (todo pedido do RECURSO, ou só o N-ésimo)\n"
+         "  --reter [quenda:|lumio:]RECURSO=SEGUNDOS[:N]\n"
+         "                         aceita o pedido e segura a resposta SEGUNDOS (1 a 600)\n"
+         "  --falhas-aleatorias FRACAO\n"
+         "                         recusa ao acaso essa fração (0 a 1) dos posts, com 4xx ou 5xx\n"
+         "  --semente N            semente das falhas aleatórias (padrão 1): a mesma semente\n"
+         "                         repete a mesma sequência\n"
          "  --indisponivel         responde 503 a tudo em /api/\n"
          "\n"
          "RECURSO é um recurso de post (clientes), uma consulta de marca\n"
@@ -316,6 +382,9 @@ std::string TextoAjuda() {
          "\n"
          "Controle em cada porta, sobre a sua nuvem:\n"
          "  POST /controle/recusar?recurso=R[&status=S][&corpo=C][&n=N]\n"
+         "  POST /controle/cortar?recurso=R[&n=N]\n"
+         "  POST /controle/reter?recurso=R&segundos=S[&n=N]\n"
+         "  POST /controle/aleatorias?fracao=F[&semente=N]\n"
          "  POST /controle/indisponivel?ativo=1|0\n"
          "  POST /controle/normal      desfaz todas as falhas\n"
          "  GET  /controle/estado      marcas, MD5 e contadores em JSON\n";
@@ -410,10 +479,21 @@ TResposta TNuvemLocal::AtenderApi(const std::string& AMetodo, const std::string&
           LDetalhe += " objetos=" + std::to_string(LObjetos.size());
 
           auto& LRecebido = FRecursos[LRecurso.FNome];
-          if (const auto LRecusa = RecusaPara(LRota->FChave)) {
+          auto LFalha = RecusaPara(LRota->FChave);
+          if (!LFalha && FAleatorias.FFracao > 0 &&
+              std::uniform_real_distribution<double>(0, 1)(FGerador) < FAleatorias.FFracao) {
+            const auto LStatus =
+                KStatusAleatorios[std::uniform_int_distribution<size_t>(0, std::size(KStatusAleatorios) - 1)(FGerador)];
+            LFalha = TRecusa{.FNuvem = FNuvem,
+                             .FRecurso = LRota->FChave,
+                             .FStatus = LStatus,
+                             .FCorpo = "Falha aleatória da nuvem local (" + std::to_string(LStatus) + ")"};
+          }
+          if (LFalha && LFalha->FTipo == TTipoFalha::Recusar) {
             ++LRecebido.FRecusados;
-            LResposta = {LRecusa->FStatus, LRecusa->FCorpo};
+            LResposta = {LFalha->FStatus, LFalha->FCorpo};
           } else {
+            AplicarFalha(LFalha, LResposta);
             ++LRecebido.FPosts;
             for (const auto& LEmpresa : LEmpresas) ++LRecebido.FEmpresas[LEmpresa].FPosts;
             for (const auto* LObjeto : LObjetos) {
@@ -431,9 +511,10 @@ TResposta TNuvemLocal::AtenderApi(const std::string& AMetodo, const std::string&
     } else {
       LDetalhe = " empresa=" + LRota->FEmpresa;
       auto& LRecebido = FRecursos[LRota->FRecurso->FNome];
-      if (const auto LRecusa = RecusaPara(LRota->FChave)) {
+      const auto LFalha = RecusaPara(LRota->FChave);
+      if (LFalha && LFalha->FTipo == TTipoFalha::Recusar) {
         ++LRecebido.FRecusados;
-        LResposta = {LRecusa->FStatus, LRecusa->FCorpo};
+        LResposta = {LFalha->FStatus, LFalha->FCorpo};
       } else {
         ++LRecebido.FConsultas;
         const auto LEmpresa = LRecebido.FEmpresas.find(LRota->FEmpresa);
@@ -442,6 +523,7 @@ TResposta TNuvemLocal::AtenderApi(const std::string& AMetodo, const std::string&
           LResposta = {200, std::to_string(LConhecida ? LEmpresa->second.FMaxCodAtualizacao : 0)};
         else
           LResposta = {200, LConhecida ? LEmpresa->second.FMd5Atualizacao.value_or("") : ""};
+        AplicarFalha(LFalha, LResposta);
       }
     }
   }
@@ -451,6 +533,8 @@ TResposta TNuvemLocal::AtenderApi(const std::string& AMetodo, const std::string&
     LLinha += " -> " + std::to_string(LResposta.FStatus) + " " + Resumo(LResposta.FCorpo);
   else if (!LPost)
     LLinha += " -> " + (LResposta.FCorpo.empty() ? std::string("\"\"") : LResposta.FCorpo);
+  if (LResposta.FRetencaoSegundos > 0) LLinha += " (retida " + std::to_string(LResposta.FRetencaoSegundos) + " s)";
+  if (LResposta.FCortar) LLinha += " (cortada)";
   FImprimir(LLinha);
   if (LPost && FJsonl) FJsonl->Gravar(FNuvem, LRota ? LRota->FChave : ACaminho, ACorpo, LJsonValido, LResposta.FStatus);
   return LResposta;
@@ -467,7 +551,8 @@ TResposta TNuvemLocal::Controlar(const std::string& AMetodo, const std::string& 
 
   TResposta LResposta{200, "ok"};
   try {
-    if (ACaminho == "recusar" || ACaminho == "indisponivel" || ACaminho == "normal") {
+    if (ACaminho == "recusar" || ACaminho == "cortar" || ACaminho == "reter" || ACaminho == "aleatorias" ||
+        ACaminho == "indisponivel" || ACaminho == "normal") {
       if (!LExigirMetodo("POST")) {
         LResposta = {405, "Use POST em /controle/" + ACaminho};
       } else if (ACaminho == "recusar") {
@@ -477,6 +562,34 @@ TResposta TNuvemLocal::Controlar(const std::string& AMetodo, const std::string& 
           throw EBorvanErro(std::string("Esta porta controla a nuvem ") + NomeNuvem(FNuvem));
         Recusar(MontarRecusa("Recusa inválida: ", FNuvem, LRecurso, LParametro("status"), LParametro("corpo"),
                              LParametro("n")));
+      } else if (ACaminho == "cortar" || ACaminho == "reter") {
+        std::string LRecurso = LParametro("recurso").value_or("");
+        const auto LNuvem = TirarPrefixoNuvem(LRecurso);
+        if (LNuvem && *LNuvem != FNuvem)
+          throw EBorvanErro(std::string("Esta porta controla a nuvem ") + NomeNuvem(FNuvem));
+        TRecusa LFalha = MontarRecusa(std::string("Falha inválida: "), FNuvem, LRecurso, std::nullopt,
+                                      std::nullopt, LParametro("n"));
+        if (ACaminho == "cortar") {
+          LFalha.FTipo = TTipoFalha::Cortar;
+        } else {
+          const std::string LSegundos = LParametro("segundos").value_or("");
+          const auto LValor = LerInteiro(LSegundos, 1, 600);
+          if (!LValor) throw EBorvanErro("Segundos inválidos (1 a 600): " + LSegundos);
+          LFalha.FTipo = TTipoFalha::Reter;
+          LFalha.FSegundos = static_cast<int>(*LValor);
+        }
+        Recusar(LFalha);
+      } else if (ACaminho == "aleatorias") {
+        const std::string LTexto = LParametro("fracao").value_or("");
+        const auto LFracao = LerFracao(LTexto);
+        if (!LFracao) throw EBorvanErro("Fração inválida (0 a 1): " + LTexto);
+        TFalhasAleatorias LAleatorias{.FFracao = *LFracao};
+        if (const auto LSemente = LParametro("semente")) {
+          const auto LValor = LerInteiro(*LSemente, 0, std::numeric_limits<int64_t>::max());
+          if (!LValor) throw EBorvanErro("Semente inválida: " + *LSemente);
+          LAleatorias.FSemente = static_cast<uint64_t>(*LValor);
+        }
+        DefinirAleatorias(LAleatorias);
       } else if (ACaminho == "indisponivel") {
         const std::string LAtivo = LParametro("ativo").value_or("1");
         if (LAtivo != "1" && LAtivo != "0" && LAtivo != "true" && LAtivo != "false")
@@ -514,6 +627,18 @@ void TNuvemLocal::Recusar(const TRecusa& ARecusa) {
   FRecusas.push_back({ARecusa, FPedidosPorChave[ARecusa.FRecurso]});
 }
 
+void TNuvemLocal::DefinirAleatorias(const TFalhasAleatorias& AAleatorias) {
+  std::lock_guard LTrava(FTrava);
+  FAleatorias = AAleatorias;
+  FGerador.seed(AAleatorias.FSemente);
+}
+
+void TNuvemLocal::AplicarFalha(const std::optional<TRecusa>& AFalha, TResposta& AResposta) {
+  if (!AFalha) return;
+  if (AFalha->FTipo == TTipoFalha::Cortar) AResposta.FCortar = true;
+  if (AFalha->FTipo == TTipoFalha::Reter) AResposta.FRetencaoSegundos = AFalha->FSegundos;
+}
+
 void TNuvemLocal::DefinirIndisponivel(bool AIndisponivel) {
   std::lock_guard LTrava(FTrava);
   FIndisponivel = AIndisponivel;
@@ -523,6 +648,7 @@ void TNuvemLocal::Normalizar() {
   std::lock_guard LTrava(FTrava);
   FIndisponivel = false;
   FRecusas.clear();
+  FAleatorias = {};
 }
 
 std::string TNuvemLocal::Estado() const {
@@ -530,12 +656,17 @@ std::string TNuvemLocal::Estado() const {
   TJson LEstado = {{"nuvem", NomeNuvem(FNuvem)}, {"indisponivel", FIndisponivel}};
   TJson LRecusas = TJson::array();
   for (const auto& LAtiva : FRecusas) {
-    LRecusas.push_back({{"recurso", LAtiva.FRecusa.FRecurso},
-                        {"status", LAtiva.FRecusa.FStatus},
-                        {"corpo", LAtiva.FRecusa.FCorpo},
-                        {"n", LAtiva.FRecusa.FEnesima}});
+    TJson LItem = {{"recurso", LAtiva.FRecusa.FRecurso}, {"tipo", NomeTipo(LAtiva.FRecusa.FTipo)}};
+    if (LAtiva.FRecusa.FTipo == TTipoFalha::Recusar) {
+      LItem["status"] = LAtiva.FRecusa.FStatus;
+      LItem["corpo"] = LAtiva.FRecusa.FCorpo;
+    }
+    if (LAtiva.FRecusa.FTipo == TTipoFalha::Reter) LItem["segundos"] = LAtiva.FRecusa.FSegundos;
+    LItem["n"] = LAtiva.FRecusa.FEnesima;
+    LRecusas.push_back(std::move(LItem));
   }
   LEstado["recusas"] = std::move(LRecusas);
+  LEstado["aleatorias"] = {{"fracao", FAleatorias.FFracao}, {"semente", FAleatorias.FSemente}};
   TJson LRecursos = TJson::object();
   for (const auto& [LNome, LRecebido] : FRecursos) {
     const auto* LRecurso = ProcurarRecurso(FNuvem, LNome);

@@ -6,11 +6,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <fstream>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -242,6 +244,16 @@ TEST(NuvemLocalLinhaDeComando, RecusaArgumentosInvalidos) {
       {"--jsonl"},
       {"--indisponivel=1"},
       {"--porta"},
+      {"--cortar", "naoexiste"},
+      {"--cortar", "clientes=0"},
+      {"--reter", "clientes"},
+      {"--reter", "clientes=0"},
+      {"--reter", "clientes=601"},
+      {"--reter", "lumio:receber=5"},
+      {"--falhas-aleatorias", "1.5"},
+      {"--falhas-aleatorias", "-0.1"},
+      {"--falhas-aleatorias", "muito"},
+      {"--semente", "-3"},
   };
   for (const auto& LArgumentos : LCasos) {
     SCOPED_TRACE(testing::PrintToString(LArgumentos));
@@ -265,6 +277,26 @@ TEST(NuvemLocalLinhaDeComando, LeOpcoesNasDuasFormas) {
   EXPECT_EQ(LPadrao.FPortaLumio, 8091);
   EXPECT_TRUE(LPadrao.FRecusas.empty());
   EXPECT_FALSE(LPadrao.FIndisponivel);
+}
+
+TEST(NuvemLocalLinhaDeComando, LeCortesRetencoesEFalhasAleatorias) {
+  const auto LOpcoes = LerOpcoes({"--cortar", "lumio:clientes", "--cortar=produtos=3", "--reter",
+                                  "quenda:vendas=7:2", "--falhas-aleatorias", "0.25", "--semente=42"});
+  ASSERT_EQ(LOpcoes.FRecusas.size(), 3u);
+  const auto& [LCorte, LCorteN, LRetencao] =
+      std::tie(LOpcoes.FRecusas[0], LOpcoes.FRecusas[1], LOpcoes.FRecusas[2]);
+  EXPECT_EQ(LCorte.FTipo, TTipoFalha::Cortar);
+  EXPECT_EQ(LCorte.FNuvem, TNuvem::Lumio);
+  EXPECT_EQ(LCorte.FEnesima, 0);
+  EXPECT_EQ(LCorteN.FRecurso, "produtos");
+  EXPECT_EQ(LCorteN.FEnesima, 3);
+  EXPECT_EQ(LRetencao.FTipo, TTipoFalha::Reter);
+  EXPECT_EQ(LRetencao.FRecurso, "vendas");
+  EXPECT_EQ(LRetencao.FSegundos, 7);
+  EXPECT_EQ(LRetencao.FEnesima, 2);
+  EXPECT_DOUBLE_EQ(LOpcoes.FAleatorias.FFracao, 0.25);
+  EXPECT_EQ(LOpcoes.FAleatorias.FSemente, 42u);
+  EXPECT_DOUBLE_EQ(LerOpcoes({}).FAleatorias.FFracao, 0);
 }
 
 // --- the running executable ---------------------------------------------------
@@ -569,6 +601,120 @@ TEST(NuvemLocal, EncerraLogoComConexaoMantidaAberta) {
   const auto LInicio = std::chrono::steady_clock::now();
   EXPECT_EQ(P->Encerrar(SIGTERM), 0) << P->Saida();
   EXPECT_LT(std::chrono::steady_clock::now() - LInicio, 3s);
+}
+
+}  // namespace
+}  // namespace borvan
+
+namespace borvan {
+namespace {
+
+// Posts N one-object batches with rising codes and returns the status of
+// each; the cloud keeps the highest code it accepted.
+std::vector<int> PostarSequencia(const TProcessoNuvemLocal& AProcesso, TNuvem ANuvem, int AQuantidade) {
+  std::vector<int> LStatus;
+  for (int I = 1; I <= AQuantidade; ++I)
+    LStatus.push_back(Resposta(AProcesso.Postar(ANuvem, "clientes",
+                                                R"([{"empresaId":"1","codAtualizacao":)" + std::to_string(I) + "}]"))
+                          .first);
+  return LStatus;
+}
+
+TEST(NuvemLocal, FalhasAleatoriasRepetemComAMesmaSementeENadaGuardam) {
+  auto P1 = Iniciar({"--falhas-aleatorias", "0.3", "--semente", "7"});
+  auto P2 = Iniciar({"--falhas-aleatorias=0.3", "--semente=7"});
+  ASSERT_FALSE(testing::Test::HasFatalFailure());
+  const auto LPrimeira = PostarSequencia(*P1, TNuvem::Quenda, 200);
+  EXPECT_EQ(PostarSequencia(*P2, TNuvem::Quenda, 200), LPrimeira);
+
+  int LFalhas = 0, LUltimaAceita = 0;
+  std::set<int> LCodigos;
+  for (size_t I = 0; I < LPrimeira.size(); ++I) {
+    if (LPrimeira[I] == 200) {
+      LUltimaAceita = static_cast<int>(I) + 1;
+      continue;
+    }
+    ++LFalhas;
+    LCodigos.insert(LPrimeira[I]);
+    EXPECT_NE(std::find(std::begin(KStatusAleatorios), std::end(KStatusAleatorios), LPrimeira[I]),
+              std::end(KStatusAleatorios))
+        << LPrimeira[I];
+  }
+  EXPECT_GT(LFalhas, 30);  // about 60 of 200
+  EXPECT_LT(LFalhas, 90);
+  EXPECT_TRUE(LCodigos.contains(400) || LCodigos.contains(409) || LCodigos.contains(422) || LCodigos.contains(429));
+  EXPECT_TRUE(LCodigos.contains(500) || LCodigos.contains(502) || LCodigos.contains(503) || LCodigos.contains(504));
+  // A refused batch is not remembered: the mark is that of the last one
+  // accepted, and each refusal is counted.
+  EXPECT_EQ(Marca(*P1, TNuvem::Quenda, "clientes", "1"), std::to_string(LUltimaAceita));
+  EXPECT_EQ(P1->Estado(TNuvem::Quenda)["recursos"]["clientes"]["recusados"], LFalhas);
+  // Mark queries are never refused at random.
+  for (int I = 0; I < 20; ++I) EXPECT_EQ(Resposta(P1->Consultar(TNuvem::Quenda, "clientes/maxCodAtualizacao/empresa/1")).first, 200);
+
+  // Another seed, another sequence; a fraction of 0 turns them off, and so
+  // does "normal".
+  EXPECT_EQ(Resposta(P2->Controlar(TNuvem::Lumio, "aleatorias?fracao=0.3&semente=8")).first, 200);
+  const auto LOutra = PostarSequencia(*P2, TNuvem::Lumio, 200);
+  EXPECT_NE(LOutra, LPrimeira);
+  EXPECT_EQ(P2->Estado(TNuvem::Lumio)["aleatorias"]["semente"], 8);
+  EXPECT_EQ(Resposta(P2->Controlar(TNuvem::Lumio, "aleatorias?fracao=0")).first, 200);
+  EXPECT_EQ(PostarSequencia(*P2, TNuvem::Lumio, 30), std::vector<int>(30, 200));
+  EXPECT_EQ(Resposta(P2->Controlar(TNuvem::Quenda, "normal")).first, 200);
+  EXPECT_EQ(PostarSequencia(*P2, TNuvem::Quenda, 30), std::vector<int>(30, 200));
+  for (const char* LRuim : {"aleatorias?fracao=2", "aleatorias", "aleatorias?fracao=0.1&semente=x"})
+    EXPECT_EQ(Resposta(P2->Controlar(TNuvem::Quenda, LRuim)).first, 400) << LRuim;
+}
+
+// A cut answer is the worst case for a sender: the cloud has the data, the
+// sender sees a failure and must send it again.
+TEST(NuvemLocal, CorteGuardaOsDadosEQuebraAResposta) {
+  auto P = Iniciar({"--cortar", "quenda:clientes=2"});
+  ASSERT_FALSE(testing::Test::HasFatalFailure());
+  const auto LPostar = [&](TNuvem ANuvem, int ACodigo) {
+    return Resposta(P->Postar(ANuvem, "clientes", R"([{"empresaId":"1","codAtualizacao":)" + std::to_string(ACodigo) + "}]"));
+  };
+  EXPECT_EQ(LPostar(TNuvem::Quenda, 10).first, 200);
+  EXPECT_EQ(LPostar(TNuvem::Quenda, 20).first, -1);  // no whole answer
+  EXPECT_EQ(Marca(*P, TNuvem::Quenda, "clientes", "1"), "20");
+  EXPECT_EQ(LPostar(TNuvem::Quenda, 30).first, 200);  // only the 2nd
+
+  // Every request of a resource, a mark query included, by the control.
+  EXPECT_EQ(Resposta(P->Controlar(TNuvem::Lumio, "cortar?recurso=clientes/maxCodAtualizacao")).first, 200);
+  EXPECT_EQ(Resposta(P->Consultar(TNuvem::Lumio, "clientes/maxCodAtualizacao/empresa/1")).first, -1);
+  EXPECT_EQ(Resposta(P->Consultar(TNuvem::Lumio, "clientes/maxCodAtualizacao/empresa/1")).first, -1);
+  EXPECT_EQ(P->Estado(TNuvem::Lumio)["recusas"][0]["tipo"], "cortar");
+  EXPECT_EQ(Resposta(P->Controlar(TNuvem::Lumio, "normal")).first, 200);
+  EXPECT_EQ(Resposta(P->Consultar(TNuvem::Lumio, "clientes/maxCodAtualizacao/empresa/1")),
+            std::make_pair(200, std::string("0")));
+  EXPECT_NE(P->EsperarLinha("(cortada)"), std::nullopt) << P->Saida();
+}
+
+TEST(NuvemLocal, RetencaoSeguraARespostaEGuardaOsDados) {
+  auto P = Iniciar();
+  ASSERT_FALSE(testing::Test::HasFatalFailure());
+  EXPECT_EQ(Resposta(P->Controlar(TNuvem::Lumio, "reter?recurso=produtos&segundos=2&n=1")).first, 200);
+  for (const char* LRuim : {"reter?recurso=produtos", "reter?recurso=produtos&segundos=0", "reter?recurso=nada&segundos=1"})
+    EXPECT_EQ(Resposta(P->Controlar(TNuvem::Lumio, LRuim)).first, 400) << LRuim;
+  const auto LPostar = [&] {
+    const auto LInicio = std::chrono::steady_clock::now();
+    const auto LStatus = Resposta(P->Postar(TNuvem::Lumio, "produtos", R"([{"empresaId":"1","codAtualizacao":5}])")).first;
+    return std::make_pair(LStatus, std::chrono::steady_clock::now() - LInicio);
+  };
+  const auto [LStatus, LDuracao] = LPostar();
+  EXPECT_EQ(LStatus, 200);
+  EXPECT_GE(LDuracao, 2s);
+  EXPECT_EQ(Marca(*P, TNuvem::Lumio, "produtos", "1"), "5");
+  // The first request only.
+  EXPECT_LT(LPostar().second, 1s);
+  // A client that gives up first sees a timeout; the data still arrives.
+  EXPECT_EQ(Resposta(P->Controlar(TNuvem::Quenda, "reter?recurso=vendas&segundos=3")).first, 200);
+  auto LCliente = P->Cliente(TNuvem::Quenda);
+  LCliente.set_read_timeout(1, 0);
+  auto LResultado = LCliente.Post("/api/vendas", {{"Authorization", "Bearer teste"}},
+                                  R"([{"empresaId":"1","codAtualizacao":9}])", "application/json");
+  EXPECT_FALSE(LResultado);
+  // The cloud did the work; only its answer came late.
+  EXPECT_EQ(Marca(*P, TNuvem::Quenda, "vendas", "1"), "9");
 }
 
 }  // namespace

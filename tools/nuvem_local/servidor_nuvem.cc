@@ -3,6 +3,9 @@
 #include <sys/socket.h>
 
 #include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
 
 #include <httplib.h>
 
@@ -33,8 +36,20 @@ TServidorNuvem::TServidorNuvem(TNuvemLocal& ANuvem)
       FNuvem.Imprimir(std::string(NomeNuvem(FNuvem.Nuvem())) + " " + APedido.method + " " + LCaminho +
                       " -> 500 " + E.what());
     }
+    if (LResposta.FRetencaoSegundos > 0) std::this_thread::sleep_for(std::chrono::seconds(LResposta.FRetencaoSegundos));
     AResposta.status = LResposta.FStatus;
-    AResposta.set_content(LResposta.FCorpo, LResposta.FTipo.c_str());
+    if (!LResposta.FCortar) {
+      AResposta.set_content(LResposta.FCorpo, LResposta.FTipo.c_str());
+      return;
+    }
+    // Promises the whole body, sends half of it and gives up: the library
+    // then closes the connection, and the client sees a broken transfer.
+    auto LCorpo = std::make_shared<std::string>(LResposta.FCorpo.empty() ? std::string("ok") : LResposta.FCorpo);
+    AResposta.set_content_provider(LCorpo->size() + 16, LResposta.FTipo,
+                                   [LCorpo](size_t, size_t, httplib::DataSink& ASaida) {
+                                     ASaida.write(LCorpo->data(), LCorpo->size() / 2);
+                                     return false;
+                                   });
   };
   // Without SO_REUSEPORT (the library's default sets it) a second instance
   // on the same port fails to start instead of silently sharing the
