@@ -46,27 +46,8 @@ using Relogio = std::chrono::steady_clock;
 
 // The statements of the Lumio customer and product runs, as the
 // synchronizers send them (the parameters become literals for isql-fb).
-const char* const SQL_CLIENTES =
-    "   select C.CLI_CODIGO,          C.CLI_NOME,          C.NOME_FANTASIA,          C.ENDERECO,"
-    "          C.NUMERO,          C.COMPLEMENTO,          C.BAIRRO,          C.CEP,"
-    "          C.PESSOA,          C.CPF_CNPJ,          C.RG_IE,          C.INSC_ESTADUAL,"
-    "          C.FONE,          C.CELULAR,          (select first 1 EMAIL"
-    "             from CLIENTES_EMAIL CE            where CE.EMPRESA = C.EMPRESA"
-    "              and CE.CLI_CODIGO = C.CLI_CODIGO) as EMAIL,          C.LIMITE_CREDITO,"
-    "          C.DT_CADASTRO,          C.DATA_ULT_COMPRA,          C.VALOR_ULT_COMPRA,"
-    "          C.REP_CODIGO,          C.INATIVO,          C.INDICADOR_PRESENCA,"
-    "          C.CID_CODIGO,          C.OBSERVACAO,          C.COD_ATUALIZACAO"
-    "     from CLIENTES C    where EMPRESA = :EMPRESA      and COD_ATUALIZACAO > :COD_ATUALIZACAO"
-    " order by EMPRESA, COD_ATUALIZACAO";
-
-const char* const SQL_PRODUTOS =
-    "   select PRO_CODIGO,          INATIVO,          PRO_DESCRICAO,          UNIDADE,"
-    "          ESTOQUE_DISPONIVEL,          CODIGO_BARRAS,          UNIDADE_TRIBUTAVEL,"
-    "          CODIGO_BARRAS_TRIBUTAVEL,          PRECO_VENDA,          TIPO,          NCM,"
-    "          CEST,          DESCTO_MAXIMO,          ESTOQUE_DISPONIVEL,"
-    "          COMERCIALIZAVEL,          ST_CODIGO,          PIS_CODIGO,"
-    "          COFINS_CODIGO,          COD_ATUALIZACAO     from PRODUTOS    where EMPRESA ="
-    " :EMPRESA      and COD_ATUALIZACAO > :COD_ATUALIZACAO order by EMPRESA, COD_ATUALIZACAO";
+const char* const SQL_CLIENTES = TSincronizarCliente::SqlPedidoVenda();
+const char* const SQL_PRODUTOS = TSincronizarProduto::SqlPedidoVenda();
 
 // How the bare fetch reads each column: the reader the mapping uses.
 enum class TLeitura { Texto, Inteiro, Decimal, Data };

@@ -29,6 +29,8 @@ const char* const SQL_LUMIO =
 
 }  // namespace
 
+const char* TSincronizarCliente::SqlPedidoVenda() { return SQL_LUMIO; }
+
 void TSincronizarCliente::Execute() {
   Executar({
       .Marca = &TEmpresa::MaxCodAtualizacaoCliente,

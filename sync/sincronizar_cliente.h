@@ -11,6 +11,9 @@ class TSincronizarCliente : public TSincronizarBase {
   void Execute() override;
   void ExecutePedidoVenda() override;
 
+  // The Lumio statement, for tools that measure the same read.
+  static const char* SqlPedidoVenda();
+
  private:
   void Enviar(TLinhaJson& ALinha);
   void EnviarPedidoVenda(TLinhaJson& ALinha);

@@ -24,6 +24,8 @@ const char* const SQL_LUMIO =
 
 }  // namespace
 
+const char* TSincronizarProduto::SqlPedidoVenda() { return SQL_LUMIO; }
+
 void TSincronizarProduto::Execute() {
   Executar({
       .Marca = &TEmpresa::MaxCodAtualizacaoProduto,

@@ -13,6 +13,9 @@ class TSincronizarProduto : public TSincronizarBase {
   void Execute() override;
   void ExecutePedidoVenda() override;
 
+  // The Lumio statement, for tools that measure the same read.
+  static const char* SqlPedidoVenda();
+
  private:
   void Enviar(TLinhaJson& ALinha);
   void EnviarPedidoVenda(TLinhaJson& ALinha);
