@@ -2,11 +2,7 @@
 // started without arguments from a directory of its own that holds
 // ConnectionDefs.ini and the developer marker, talking to a throw-away
 // database and to a stand-in cloud on the development ports.
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/file.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -23,186 +19,17 @@
 #include <thread>
 #include <vector>
 
+#include "e2e/executavel.h"
 #include "tests/banco_teste.h"
 #include "tests/diretorio_temporario.h"
 #include "tests/nuvem_teste.h"
-
-extern char** environ;
 
 namespace borvan::teste {
 namespace {
 
 using namespace std::chrono_literals;
-using TRelogio = std::chrono::steady_clock;
 
 const std::string KHifens(80, '-');
-
-// "saiu com 0", "morto pelo sinal 15".
-std::string DescreverStatus(int AStatus) {
-  if (WIFEXITED(AStatus)) return "saiu com " + std::to_string(WEXITSTATUS(AStatus));
-  if (WIFSIGNALED(AStatus)) return "morto pelo sinal " + std::to_string(WTERMSIG(AStatus));
-  return "status " + std::to_string(AStatus);
-}
-
-bool SaiuCom(const std::optional<int>& AStatus, int ACodigo) {
-  return AStatus && WIFEXITED(*AStatus) && WEXITSTATUS(*AStatus) == ACodigo;
-}
-
-// A child process; one still running at destruction is killed and reaped.
-class TProcessoFilho {
- public:
-  // Runs AArgumentos[0] (searched on PATH when it has no slash) with the
-  // test's environment, less what would steer the child (BORVAN_CICLOS, a
-  // systemd notification socket), plus AAmbiente ("NOME=valor"). Standard
-  // output and error go to the files ASaida and AErros.
-  TProcessoFilho(const std::vector<std::string>& AArgumentos, const std::vector<std::string>& AAmbiente,
-                 const std::string& ASaida, const std::string& AErros) {
-    std::vector<std::string> ambiente;
-    auto sobreposta = [&AAmbiente](const std::string& AVariavel) {
-      std::string nome = AVariavel.substr(0, AVariavel.find('='));
-      if (nome == "BORVAN_CICLOS" || nome == "NOTIFY_SOCKET") return true;
-      return std::any_of(AAmbiente.begin(), AAmbiente.end(),
-                         [&nome](const std::string& AOutra) { return AOutra.rfind(nome + "=", 0) == 0; });
-    };
-    for (char** variavel = environ; *variavel != nullptr; ++variavel)
-      if (!sobreposta(*variavel)) ambiente.emplace_back(*variavel);
-    ambiente.insert(ambiente.end(), AAmbiente.begin(), AAmbiente.end());
-
-    std::vector<char*> argv, envp;
-    for (const auto& texto : AArgumentos) argv.push_back(const_cast<char*>(texto.c_str()));
-    argv.push_back(nullptr);
-    for (const auto& texto : ambiente) envp.push_back(const_cast<char*>(texto.c_str()));
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t acoes;
-    posix_spawn_file_actions_init(&acoes);
-    posix_spawn_file_actions_addopen(&acoes, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&acoes, 1, ASaida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&acoes, 2, AErros.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int erro = posix_spawnp(&FPid, argv[0], &acoes, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&acoes);
-    if (erro != 0) throw std::runtime_error(AArgumentos[0] + ": posix_spawn: " + std::strerror(erro));
-  }
-  ~TProcessoFilho() {
-    if (FStatus) return;
-    ::kill(FPid, SIGKILL);
-    int status = 0;
-    ::waitpid(FPid, &status, 0);
-  }
-  TProcessoFilho(const TProcessoFilho&) = delete;
-  TProcessoFilho& operator=(const TProcessoFilho&) = delete;
-
-  void Sinalizar(int ASinal) const { ::kill(FPid, ASinal); }
-
-  // The wait status once the child has ended within ATempo; empty while it
-  // still runs.
-  std::optional<int> AguardarFim(std::chrono::milliseconds ATempo) {
-    auto limite = TRelogio::now() + ATempo;
-    while (!FStatus) {
-      int status = 0;
-      if (::waitpid(FPid, &status, WNOHANG) == FPid) {
-        FStatus = status;
-        break;
-      }
-      if (TRelogio::now() >= limite) break;
-      std::this_thread::sleep_for(20ms);
-    }
-    return FStatus;
-  }
-  bool Rodando() { return !AguardarFim(0ms); }
-
- private:
-  pid_t FPid = -1;
-  std::optional<int> FStatus;
-};
-
-// Polls ACondicao until it holds, the time runs out or AProcesso ends
-// (checked once more after the end, so a last write is not missed).
-template <class TCondicao>
-bool Aguardar(TCondicao ACondicao, TProcessoFilho& AProcesso, std::chrono::milliseconds ATempo) {
-  auto limite = TRelogio::now() + ATempo;
-  for (;;) {
-    if (ACondicao()) return true;
-    if (!AProcesso.Rodando()) return ACondicao();
-    if (TRelogio::now() >= limite) return false;
-    std::this_thread::sleep_for(50ms);
-  }
-}
-
-// The development ports are fixed and tests of several build directories
-// may run at once: the in-process stand-in takes these same locks itself,
-// a local cloud run as a child is covered by this.
-class TTravaPortasNuvem {
- public:
-  TTravaPortasNuvem() {
-    for (int porta : {8090, 8091}) {
-      std::string caminho = "/tmp/borvan-nuvem-teste-" + std::to_string(porta) + ".lock";
-      int descritor = ::open(caminho.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-      if (descritor < 0) throw std::runtime_error("cannot open " + caminho);
-      FDescritores.push_back(descritor);
-      int tentativa = 0;
-      while (::flock(descritor, LOCK_EX | LOCK_NB) != 0) {
-        if (++tentativa > 1200) throw std::runtime_error("port " + std::to_string(porta) + " stays locked");
-        std::this_thread::sleep_for(50ms);
-      }
-    }
-  }
-  ~TTravaPortasNuvem() {
-    for (int descritor : FDescritores) ::close(descritor);
-  }
-  TTravaPortasNuvem(const TTravaPortasNuvem&) = delete;
-  TTravaPortasNuvem& operator=(const TTravaPortasNuvem&) = delete;
-
- private:
-  std::vector<int> FDescritores;
-};
-
-// NuvemLocal on 8090/8091, recording every body it accepts as JSON lines.
-class TNuvemLocalFilho {
- public:
-  // A program outside these tests may hold the ports for a while: binding
-  // is retried for up to 30 s.
-  explicit TNuvemLocalFilho(const TDiretorioTemporario& ADiretorio)
-      : FPedidos(ADiretorio.Arquivo("nuvem.log")),
-        FJsonl(ADiretorio.Arquivo("nuvem.jsonl")),
-        FErros(ADiretorio.Arquivo("nuvem.err")) {
-    auto limite = TRelogio::now() + 30s;
-    for (;;) {
-      FProcesso = std::make_unique<TProcessoFilho>(std::vector<std::string>{NUVEM_LOCAL_EXECUTAVEL, "--jsonl", FJsonl},
-                                                   std::vector<std::string>{}, FPedidos, FErros);
-      bool pronta = Aguardar([this] { return Pedidos().find("Lumio: http://") != std::string::npos; },
-                             *FProcesso, 10s);
-      if (pronta && FProcesso->Rodando()) return;
-      if (FProcesso->Rodando() || TRelogio::now() >= limite)
-        throw std::runtime_error("NuvemLocal did not start: " + Pedidos() + LerArquivo(FErros));
-      std::this_thread::sleep_for(500ms);
-    }
-  }
-  ~TNuvemLocalFilho() {
-    FProcesso->Sinalizar(SIGTERM);
-    FProcesso->AguardarFim(5s);
-  }
-  TNuvemLocalFilho(const TNuvemLocalFilho&) = delete;
-  TNuvemLocalFilho& operator=(const TNuvemLocalFilho&) = delete;
-
-  // One line per request: "Lumio GET clientes/maxCodAtualizacao empresa=..".
-  std::string Pedidos() const { return LerArquivo(FPedidos); }
-  std::vector<std::string> Jsonl() const {
-    std::vector<std::string> linhas;
-    std::string texto = LerArquivo(FJsonl);
-    size_t inicio = 0;
-    for (size_t fim; (fim = texto.find('\n', inicio)) != std::string::npos; inicio = fim + 1)
-      linhas.push_back(texto.substr(inicio, fim - inicio));
-    return linhas;
-  }
-
- private:
-  TTravaPortasNuvem FTrava;  // first: released after the cloud has stopped
-  std::string FPedidos;
-  std::string FJsonl;
-  std::string FErros;
-  std::unique_ptr<TProcessoFilho> FProcesso;
-};
 
 // The in-process stand-in on a development port, with the same patience.
 std::unique_ptr<TNuvemTeste> NuvemTesteNaPorta(int APorta) {
@@ -242,16 +69,8 @@ std::string NomeComputador() {
   return texto.substr(0, std::min(texto.find('.'), size_t{15}));
 }
 
-class BorvanServiceExecutavel : public ::testing::Test {
+class BorvanServiceExecutavel : public TTesteExecutavel {
  protected:
-  void SetUp() override {
-    std::filesystem::copy_file(BORVAN_EXECUTAVEL, FDiretorio.Arquivo("BorvanService"));
-    GravarArquivo(FDiretorio.Arquivo("Eh.Programador"), "");
-    // For sanitizer builds: libfbclient keeps its login numbers and
-    // converters for the life of the process; nothing else is excused.
-    GravarArquivo(FDiretorio.Arquivo("lsan.supp"), "leak:libtommath.so\nleak:iconv_open\n");
-  }
-
   // Just what the start sequence reads.
   void CriarTabelasEmpresas() {
     FBanco.Executar("create table QUENDA (EMPRESA smallint not null primary key, GRUPO_ID varchar(40), "
@@ -261,16 +80,7 @@ class BorvanServiceExecutavel : public ::testing::Test {
 
   // Every table of the back office that the passes read, empty, with the
   // triggers that stamp COD_ATUALIZACAO.
-  void CarregarEsquema() {
-    TProcessoFilho isql({"isql-fb", "-q", "-bail", "-ch", "UTF8", FBanco.TextoConexao(), "-i",
-                         BORVAN_ESQUEMA_EXEMPLO},
-                        {"ISC_USER=SYSDBA", "ISC_PASSWORD=quillfern"}, FDiretorio.Arquivo("isql.out"),
-                        FDiretorio.Arquivo("isql.err"));
-    auto status = isql.AguardarFim(60s);
-    std::string saida = LerArquivo(FDiretorio.Arquivo("isql.out")) + LerArquivo(FDiretorio.Arquivo("isql.err"));
-    ASSERT_TRUE(SaiuCom(status, 0)) << saida;
-    ASSERT_EQ(saida.find("Statement failed"), std::string::npos) << saida;
-  }
+  void CarregarEsquema() { CarregarEsquemaExemplo(FBanco.TextoConexao(), FDiretorio); }
 
   void InscreverEmpresa(int AEmpresa, const std::string& AQuenda, const std::string& ALumio) {
     if (!AQuenda.empty())
@@ -285,29 +95,6 @@ class BorvanServiceExecutavel : public ::testing::Test {
     FBanco.GravarDefinicao(FDiretorio.Arquivo("ConnectionDefs.ini"), AServidor);
   }
 
-  std::unique_ptr<TProcessoFilho> IniciarServico(std::vector<std::string> AAmbiente = {}) {
-    AAmbiente.push_back("LSAN_OPTIONS=suppressions=" + FDiretorio.Arquivo("lsan.supp"));
-    return std::make_unique<TProcessoFilho>(std::vector<std::string>{FDiretorio.Arquivo("BorvanService")},
-                                            AAmbiente, FDiretorio.Arquivo("servico.out"),
-                                            FDiretorio.Arquivo("servico.err"));
-  }
-
-  // The log without the time of each line: "INFO: Serviço iniciado.". A
-  // line not of the form "hh:mm:ss - ...\r\n" is kept whole, so that a
-  // comparison shows it.
-  std::vector<std::string> LinhasLog() const {
-    std::vector<std::string> linhas;
-    std::string texto = LerArquivo(FDiretorio.Arquivo("BorvanService.log"));
-    size_t inicio = 0;
-    for (size_t fim; (fim = texto.find("\r\n", inicio)) != std::string::npos; inicio = fim + 2) {
-      std::string linha = texto.substr(inicio, fim - inicio);
-      bool comHora = linha.size() > 11 && linha[2] == ':' && linha[5] == ':' && linha.compare(8, 3, " - ") == 0;
-      linhas.push_back(comHora ? linha.substr(11) : "sem hora: " + linha);
-    }
-    if (inicio < texto.size()) linhas.push_back("sem CR LF: " + texto.substr(inicio));
-    return linhas;
-  }
-
   bool LogTem(const std::string& ALinha) const {
     auto linhas = LinhasLog();
     return std::find(linhas.begin(), linhas.end(), ALinha) != linhas.end();
@@ -318,21 +105,12 @@ class BorvanServiceExecutavel : public ::testing::Test {
     return Aguardar([&] { return LogTem(ALinha); }, AProcesso, ATempo);
   }
 
-  // A sanitizer build reports on stderr; an exit status that is non-zero
-  // anyway would hide it.
-  void VerificarSemRelatoDeSanitizador() const {
-    std::string erros = LerArquivo(FDiretorio.Arquivo("servico.err"));
-    EXPECT_EQ(erros.find("Sanitizer"), std::string::npos) << erros;
-    EXPECT_EQ(erros.find("runtime error"), std::string::npos) << erros;
-  }
-
   // For failure messages: what the service wrote.
   std::string Diagnostico() const {
     return "\n--- BorvanService.log\n" + LerArquivo(FDiretorio.Arquivo("BorvanService.log")) +
            "--- stderr\n" + LerArquivo(FDiretorio.Arquivo("servico.err"));
   }
 
-  TDiretorioTemporario FDiretorio;
   TBancoTeste FBanco;
 };
 
@@ -380,7 +158,7 @@ TEST_F(BorvanServiceExecutavel, PartidaEscreveSuaSequenciaECadaSinalDeParadaEnce
   }
   // Each start notified every company once, with this machine and version.
   std::string jsonl;
-  for (const auto& linha : nuvem.Jsonl()) jsonl += linha + "\n";
+  for (const auto& linha : nuvem.LinhasJsonl()) jsonl += linha + "\n";
   const std::vector<std::pair<std::string, std::string>> notificadas = {
       {"Quenda", "q-1"}, {"Lumio", "l-1"}, {"Lumio", "l-2"}};
   for (const auto& [nuvemNome, id] : notificadas)
@@ -588,7 +366,7 @@ TEST_F(BorvanServiceExecutavel, DoisCiclosEnviamCadaClienteUmaVezESegundoCicloNa
   // Every body the clouds accepted, in order: the notifications of the
   // start, then the first cycle's customers and options. The second cycle
   // posted nothing.
-  auto jsonl = nuvem.Jsonl();
+  auto jsonl = nuvem.LinhasJsonl();
   std::vector<std::string> recebidos;
   for (const auto& linha : jsonl) recebidos.push_back(linha.substr(0, linha.find(",\"corpo\":")));
   const std::vector<std::string> esperados = {

@@ -6,21 +6,16 @@
 // another company's id, and the process still running.
 //
 // BORVAN_FALHAS_LONGO=1 (scripts/soak.sh) stretches the cycle counts.
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <firebird/Interface.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -43,181 +38,19 @@
 #include <tuple>
 #include <vector>
 
+#include "e2e/executavel.h"
 #include "tests/diretorio_temporario.h"
-
-extern char** environ;
 
 namespace borvan::teste {
 namespace {
 
 using namespace std::chrono_literals;
-using TRelogio = std::chrono::steady_clock;
 using TJson = nlohmann::json;
 
 bool Longo() {
   const char* texto = std::getenv("BORVAN_FALHAS_LONGO");
   return texto != nullptr && std::string(texto) == "1";
 }
-
-// --- processes ---------------------------------------------------------------
-
-class TProcesso {
- public:
-  // AArgumentos[0] is searched on PATH; the environment is the test's,
-  // less BORVAN_CICLOS and NOTIFY_SOCKET, plus AAmbiente.
-  TProcesso(const std::vector<std::string>& AArgumentos, const std::vector<std::string>& AAmbiente,
-            const std::string& ASaida, const std::string& AErros, bool AAcrescentar = false) {
-    std::vector<std::string> ambiente;
-    for (char** variavel = environ; *variavel != nullptr; ++variavel) {
-      std::string nome = std::string(*variavel).substr(0, std::string(*variavel).find('='));
-      bool sobreposta = nome == "BORVAN_CICLOS" || nome == "NOTIFY_SOCKET" ||
-                        std::any_of(AAmbiente.begin(), AAmbiente.end(),
-                                    [&](const std::string& AOutra) { return AOutra.rfind(nome + "=", 0) == 0; });
-      if (!sobreposta) ambiente.emplace_back(*variavel);
-    }
-    ambiente.insert(ambiente.end(), AAmbiente.begin(), AAmbiente.end());
-    std::vector<char*> argv, envp;
-    for (const auto& texto : AArgumentos) argv.push_back(const_cast<char*>(texto.c_str()));
-    argv.push_back(nullptr);
-    for (const auto& texto : ambiente) envp.push_back(const_cast<char*>(texto.c_str()));
-    envp.push_back(nullptr);
-    const int modo = O_WRONLY | O_CREAT | (AAcrescentar ? O_APPEND : O_TRUNC);
-    posix_spawn_file_actions_t acoes;
-    posix_spawn_file_actions_init(&acoes);
-    posix_spawn_file_actions_addopen(&acoes, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&acoes, 1, ASaida.c_str(), modo, 0644);
-    posix_spawn_file_actions_addopen(&acoes, 2, AErros.c_str(), modo, 0644);
-    int erro = posix_spawnp(&FPid, argv[0], &acoes, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&acoes);
-    if (erro != 0) throw std::runtime_error(AArgumentos[0] + ": posix_spawn: " + std::strerror(erro));
-  }
-  ~TProcesso() {
-    if (FStatus) return;
-    ::kill(FPid, SIGKILL);
-    ::waitpid(FPid, nullptr, 0);
-  }
-  TProcesso(const TProcesso&) = delete;
-  TProcesso& operator=(const TProcesso&) = delete;
-
-  pid_t Pid() const { return FPid; }
-  void Sinalizar(int ASinal) const {
-    if (!FStatus) ::kill(FPid, ASinal);
-  }
-  std::optional<int> AguardarFim(std::chrono::milliseconds ATempo) {
-    auto limite = TRelogio::now() + ATempo;
-    while (!FStatus) {
-      int status = 0;
-      if (::waitpid(FPid, &status, WNOHANG) == FPid) {
-        FStatus = status;
-        break;
-      }
-      if (TRelogio::now() >= limite) break;
-      std::this_thread::sleep_for(20ms);
-    }
-    return FStatus;
-  }
-  bool Rodando() { return !AguardarFim(0ms); }
-
- private:
-  pid_t FPid = -1;
-  std::optional<int> FStatus;
-};
-
-bool SaiuCom0(const std::optional<int>& AStatus) { return AStatus && WIFEXITED(*AStatus) && WEXITSTATUS(*AStatus) == 0; }
-
-template <class TCondicao>
-bool Aguardar(TCondicao ACondicao, std::chrono::milliseconds ATempo, std::chrono::milliseconds APasso = 100ms) {
-  for (auto limite = TRelogio::now() + ATempo;; std::this_thread::sleep_for(APasso)) {
-    if (ACondicao()) return true;
-    if (TRelogio::now() >= limite) return ACondicao();
-  }
-}
-
-// An exclusive flock on a lock file shared by every build directory.
-class TTravaArquivo {
- public:
-  explicit TTravaArquivo(const std::string& ACaminho) {
-    FDescritor = ::open(ACaminho.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (FDescritor < 0) throw std::runtime_error("cannot open " + ACaminho);
-    if (!Aguardar([&] { return ::flock(FDescritor, LOCK_EX | LOCK_NB) == 0; }, 120s, 50ms))
-      throw std::runtime_error(ACaminho + " stays locked");
-  }
-  ~TTravaArquivo() { ::close(FDescritor); }
-  TTravaArquivo(const TTravaArquivo&) = delete;
-  TTravaArquivo& operator=(const TTravaArquivo&) = delete;
-
- private:
-  int FDescritor = -1;
-};
-
-bool PortaResponde(int APorta) {
-  int descritor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in endereco{};
-  endereco.sin_family = AF_INET;
-  endereco.sin_port = htons(static_cast<uint16_t>(APorta));
-  endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bool responde = ::connect(descritor, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) == 0;
-  ::close(descritor);
-  return responde;
-}
-
-// --- the local cloud ---------------------------------------------------------
-
-// NuvemLocal on 8090/8091; can be killed and started again over the same
-// JSON Lines record, as a cloud that goes down and comes back.
-class TNuvem {
- public:
-  TNuvem(const TDiretorioTemporario& ADiretorio, std::vector<std::string> AOpcoes)
-      : FTravaQuenda("/tmp/borvan-nuvem-teste-8090.lock"),
-        FTravaLumio("/tmp/borvan-nuvem-teste-8091.lock"),
-        FDiretorio(ADiretorio),
-        FOpcoes(std::move(AOpcoes)) {
-    Subir();
-  }
-  ~TNuvem() { Derrubar(); }
-  TNuvem(const TNuvem&) = delete;
-  TNuvem& operator=(const TNuvem&) = delete;
-
-  void Subir() {
-    std::vector<std::string> argumentos = {NUVEM_LOCAL_EXECUTAVEL, "--jsonl", Jsonl()};
-    argumentos.insert(argumentos.end(), FOpcoes.begin(), FOpcoes.end());
-    auto limite = TRelogio::now() + 30s;
-    for (;;) {
-      FProcesso = std::make_unique<TProcesso>(argumentos, std::vector<std::string>{}, FDiretorio.Arquivo("nuvem.log"),
-                                              FDiretorio.Arquivo("nuvem.err"), true);
-      if (Aguardar([&] { return PortaResponde(8090) && PortaResponde(8091); }, 5s, 20ms) && FProcesso->Rodando())
-        return;
-      if (TRelogio::now() >= limite)
-        throw std::runtime_error("NuvemLocal did not start: " + LerArquivo(FDiretorio.Arquivo("nuvem.err")));
-      FProcesso.reset();
-      std::this_thread::sleep_for(500ms);
-    }
-  }
-  // Killed outright: connections refused from now on.
-  void Derrubar() {
-    if (!FProcesso) return;
-    FProcesso->Sinalizar(SIGKILL);
-    FProcesso->AguardarFim(5s);
-    FProcesso.reset();
-  }
-
-  // POST /controle/<AComando> on the port of the cloud.
-  void Controlar(int APorta, const std::string& AComando) {
-    httplib::Client cliente("127.0.0.1", APorta);
-    auto resultado = cliente.Post(("/controle/" + AComando).c_str());
-    if (!resultado || resultado->status != 200)
-      throw std::runtime_error("control " + AComando + " failed");
-  }
-
-  std::string Jsonl() const { return FDiretorio.Arquivo("nuvem.jsonl"); }
-  std::string Pedidos() const { return LerArquivo(FDiretorio.Arquivo("nuvem.log")); }
-
- private:
-  TTravaArquivo FTravaQuenda, FTravaLumio;  // first: released after the cloud has stopped
-  const TDiretorioTemporario& FDiretorio;
-  std::vector<std::string> FOpcoes;
-  std::unique_ptr<TProcesso> FProcesso;
-};
 
 // --- Firebird ----------------------------------------------------------------
 
@@ -406,17 +239,9 @@ class TBanco {
   void Executar(const std::string& ASql) const { Conectar()->Executar(ASql); }
   std::vector<std::string> Textos(const std::string& ASql) const { return Conectar()->Textos(ASql); }
 
-  // The back-office tables, empty, with the triggers that stamp
-  // COD_ATUALIZACAO; AAmbiente steers isql to the right server.
+  // AAmbiente steers isql to the right server.
   void CarregarEsquema(const TDiretorioTemporario& ADiretorio, const std::vector<std::string>& AAmbiente = {}) const {
-    std::vector<std::string> ambiente = {"ISC_USER=SYSDBA", "ISC_PASSWORD=quillfern"};
-    ambiente.insert(ambiente.end(), AAmbiente.begin(), AAmbiente.end());
-    TProcesso isql({"isql-fb", "-q", "-bail", "-ch", "UTF8", Texto(), "-i", BORVAN_ESQUEMA_EXEMPLO}, ambiente,
-                   ADiretorio.Arquivo("isql.out"), ADiretorio.Arquivo("isql.err"));
-    auto status = isql.AguardarFim(60s);
-    std::string saida = LerArquivo(ADiretorio.Arquivo("isql.out")) + LerArquivo(ADiretorio.Arquivo("isql.err"));
-    if (!SaiuCom0(status) || saida.find("Statement failed") != std::string::npos)
-      throw std::runtime_error("schema: " + saida);
+    CarregarEsquemaExemplo(Texto(), ADiretorio, AAmbiente);
   }
 
   const std::string& Caminho() const { return FCaminho; }
@@ -615,14 +440,8 @@ std::string Juntar(const std::vector<std::string>& ATextos) {
 
 // --- the service -------------------------------------------------------------
 
-class FalhasDoServico : public ::testing::Test {
+class FalhasDoServico : public TTesteExecutavel {
  protected:
-  void SetUp() override {
-    std::filesystem::copy_file(BORVAN_EXECUTAVEL, FDiretorio.Arquivo("BorvanService"));
-    GravarArquivo(FDiretorio.Arquivo("Eh.Programador"), "");
-    GravarArquivo(FDiretorio.Arquivo("lsan.supp"), "leak:libtommath.so\nleak:iconv_open\n");
-  }
-
   // Companies 1..AQuantas, enrolled in both clouds.
   void Inscrever(const TBanco& ABanco, int AQuantas) {
     for (int empresa = 1; empresa <= AQuantas; ++empresa) {
@@ -636,28 +455,6 @@ class FalhasDoServico : public ::testing::Test {
                   "[Borvan]\nDriverID=FB\nServer=localhost\nDatabase=" + ABanco.Caminho() + "\nCharacterSet=UTF8\n");
   }
 
-  std::unique_ptr<TProcesso> IniciarServico(std::vector<std::string> AAmbiente = {},
-                                            std::vector<std::string> AAntes = {}) {
-    AAmbiente.push_back("LSAN_OPTIONS=suppressions=" + FDiretorio.Arquivo("lsan.supp"));
-    AAntes.push_back(FDiretorio.Arquivo("BorvanService"));
-    return std::make_unique<TProcesso>(AAntes, AAmbiente, FDiretorio.Arquivo("servico.out"),
-                                       FDiretorio.Arquivo("servico.err"), true);
-  }
-
-  std::vector<std::string> LinhasLog() const {
-    std::vector<std::string> linhas;
-    const std::string caminho = FDiretorio.Arquivo("BorvanService.log");
-    std::string texto;
-    try {
-      texto = LerArquivo(caminho);
-    } catch (const std::exception&) {
-      return linhas;
-    }
-    size_t inicio = 0;
-    for (size_t fim; (fim = texto.find("\r\n", inicio)) != std::string::npos; inicio = fim + 2)
-      linhas.push_back(texto.size() > inicio + 11 ? texto.substr(inicio + 11, fim - inicio - 11) : "");
-    return linhas;
-  }
   int Contar(const std::string& APrefixo) const {
     auto linhas = LinhasLog();
     return static_cast<int>(std::count_if(linhas.begin(), linhas.end(),
@@ -671,28 +468,30 @@ class FalhasDoServico : public ::testing::Test {
   }
   // The Lumio pass of cycle N has begun: "NotificarServidorCloudLumio"
   // is its first line, written on every cycle that gets that far.
-  bool AguardarCiclo(int ACiclo, TProcesso& AServico, std::chrono::seconds ATempo = 40s) {
+  bool AguardarCiclo(int ACiclo, TProcessoFilho& AServico, std::chrono::seconds ATempo = 40s) {
     return Aguardar([&] { return Contar("INFO: NotificarServidorCloudLumio") >= ACiclo || !AServico.Rodando(); },
                     ATempo) &&
            AServico.Rodando();
   }
   // Polls until every row stands in both clouds, or ATempo runs out.
-  TComparacao AguardarConvergencia(const TBanco& ABanco, const TNuvem& ANuvem, std::chrono::seconds ATempo,
+  TComparacao AguardarConvergencia(const TBanco& ABanco, const TNuvemLocalFilho& ANuvem, std::chrono::seconds ATempo,
                                    const std::vector<std::string>& ATabelas = {"CLIENTES", "PRODUTOS"},
                                    std::chrono::milliseconds APasso = 1s) {
     TComparacao comparacao;
-    Aguardar([&] { return (comparacao = Comparar(ABanco, TCaptura::Ler(ANuvem.Jsonl()), ATabelas)).FPerdidas == 0; },
-             ATempo, APasso);
+    Aguardar(
+        [&] {
+          comparacao = Comparar(ABanco, TCaptura::Ler(ANuvem.ArquivoJsonl()), ATabelas);
+          return comparacao.FPerdidas == 0;
+        },
+        ATempo, APasso);
     return comparacao;
   }
-  void EncerrarLimpo(TProcesso& AServico) {
+  void EncerrarLimpo(TProcessoFilho& AServico) {
     ASSERT_TRUE(AServico.Rodando()) << Diagnostico();
     AServico.Sinalizar(SIGTERM);
     auto status = AServico.AguardarFim(90s);
-    EXPECT_TRUE(SaiuCom0(status)) << Diagnostico();
-    std::string erros = LerArquivo(FDiretorio.Arquivo("servico.err"));
-    EXPECT_EQ(erros.find("Sanitizer"), std::string::npos) << erros;
-    EXPECT_EQ(erros.find("runtime error"), std::string::npos) << erros;
+    EXPECT_TRUE(SaiuCom(status, 0)) << Diagnostico();
+    VerificarSemRelatoDeSanitizador();
   }
   std::string Diagnostico() const {
     auto linhas = LinhasLog();
@@ -701,8 +500,6 @@ class FalhasDoServico : public ::testing::Test {
            LerArquivo(FDiretorio.Arquivo("servico.err"));
   }
   static void Figuras(const std::string& ATexto) { std::cout << "[figuras] " << ATexto << std::endl; }
-
-  TDiretorioTemporario FDiretorio;
 };
 
 void InserirCliente(TConexaoFb& AConexao, int AEmpresa, int ACodigo, int AVersao) {
@@ -716,18 +513,23 @@ void InserirProduto(TConexaoFb& AConexao, int AEmpresa, int ACodigo, int AVersao
                     " P" + std::to_string(ACodigo) + " v" + std::to_string(AVersao) + "', 'N') matching (EMPRESA, PRO_CODIGO)");
 }
 
+// Customers and products 1..5 of companies 1 and 2, at their first version.
+void InserirPrimeirasVersoes(TConexaoFb& AConexao) {
+  for (int empresa : {1, 2})
+    for (int codigo = 1; codigo <= 5; ++codigo) {
+      InserirCliente(AConexao, empresa, codigo, 1);
+      InserirProduto(AConexao, empresa, codigo, 1);
+    }
+}
+
 TEST_F(FalhasDoServico, NuvemForaDoArVariosCiclosRecebeAUltimaVersaoDeCadaLinhaQuandoVolta) {
   TBanco banco("localhost");
   banco.CarregarEsquema(FDiretorio);
   Inscrever(banco, 2);
   auto escritor = banco.Conectar();
-  for (int empresa : {1, 2})
-    for (int codigo = 1; codigo <= 5; ++codigo) {
-      InserirCliente(*escritor, empresa, codigo, 1);
-      InserirProduto(*escritor, empresa, codigo, 1);
-    }
+  InserirPrimeirasVersoes(*escritor);
   GravarDefinicao(banco);
-  TNuvem nuvem(FDiretorio, {});
+  TNuvemLocalFilho nuvem(FDiretorio, {});
   auto servico = IniciarServico();
   ASSERT_TRUE(AguardarCiclo(1, *servico)) << Diagnostico();
   ASSERT_EQ(AguardarConvergencia(banco, nuvem, 10s).FPerdidas, 0) << Diagnostico();
@@ -755,7 +557,7 @@ TEST_F(FalhasDoServico, NuvemForaDoArVariosCiclosRecebeAUltimaVersaoDeCadaLinhaQ
   // Back: the next cycle delivers everything, at its latest version.
   const auto comparacao = AguardarConvergencia(banco, nuvem, 30s);
   EXPECT_EQ(comparacao.FPerdidas, 0) << Juntar(comparacao.FExemplos) << Diagnostico();
-  const auto captura = TCaptura::Ler(nuvem.Jsonl());
+  const auto captura = TCaptura::Ler(nuvem.ArquivoJsonl());
   EXPECT_TRUE(captura.FMalEnderecados.empty()) << Juntar(captura.FMalEnderecados);
   // One ERROR line per pass and cycle while it was down, each the
   // transport failure, and none once it was back.
@@ -784,7 +586,7 @@ TEST_F(FalhasDoServico, RecusasAleatoriasComEscritorContinuoNadaSePerdeNemTrocaD
   GravarDefinicao(banco);
   // About a fifth of the posts refused with a 4xx or 5xx; besides, one
   // answer cut after the cloud took the batch, and one held 3 s.
-  TNuvem nuvem(FDiretorio, {"--falhas-aleatorias", "0.2", "--semente", "20240611", "--cortar", "quenda:clientes=3",
+  TNuvemLocalFilho nuvem(FDiretorio, {"--falhas-aleatorias", "0.2", "--semente", "20240611", "--cortar", "quenda:clientes=3",
                             "--reter", "lumio:produtos=3:2"});
   auto servico = IniciarServico();
 
@@ -823,7 +625,7 @@ TEST_F(FalhasDoServico, RecusasAleatoriasComEscritorContinuoNadaSePerdeNemTrocaD
 
   // The random refusals go on; the service gets there by itself.
   const auto comparacao = AguardarConvergencia(banco, nuvem, std::chrono::seconds(Longo() ? 240 : 80));
-  const auto captura = TCaptura::Ler(nuvem.Jsonl());
+  const auto captura = TCaptura::Ler(nuvem.ArquivoJsonl());
   EXPECT_EQ(comparacao.FPerdidas, 0) << Juntar(comparacao.FExemplos) << Diagnostico();
   EXPECT_TRUE(captura.FMalEnderecados.empty()) << Juntar(captura.FMalEnderecados);
   EXPECT_GT(captura.FPostsRecusados, 0);
@@ -846,16 +648,9 @@ TEST_F(FalhasDoServico, ServidorFirebirdParadoNoMeioDoCicloOServicoSobreviveERet
   const std::vector<std::string> ambienteFb = {"FIREBIRD=" + servidor.Raiz()};
   banco.CarregarEsquema(FDiretorio, ambienteFb);
   Inscrever(banco, 2);
-  {
-    auto escritor = banco.Conectar();
-    for (int empresa : {1, 2})
-      for (int codigo = 1; codigo <= 5; ++codigo) {
-        InserirCliente(*escritor, empresa, codigo, 1);
-        InserirProduto(*escritor, empresa, codigo, 1);
-      }
-  }
+  InserirPrimeirasVersoes(*banco.Conectar());
   GravarDefinicao(banco);
-  TNuvem nuvem(FDiretorio, {});
+  TNuvemLocalFilho nuvem(FDiretorio, {});
   auto servico = IniciarServico(ambienteFb);
   ASSERT_TRUE(AguardarCiclo(1, *servico)) << Diagnostico();
   ASSERT_EQ(AguardarConvergencia(banco, nuvem, 10s).FPerdidas, 0) << Diagnostico();
@@ -886,7 +681,7 @@ TEST_F(FalhasDoServico, ServidorFirebirdParadoNoMeioDoCicloOServicoSobreviveERet
   }
   const auto comparacao = AguardarConvergencia(banco, nuvem, 30s);
   EXPECT_EQ(comparacao.FPerdidas, 0) << Juntar(comparacao.FExemplos) << Diagnostico();
-  const auto captura = TCaptura::Ler(nuvem.Jsonl());
+  const auto captura = TCaptura::Ler(nuvem.ArquivoJsonl());
   EXPECT_TRUE(captura.FMalEnderecados.empty()) << Juntar(captura.FMalEnderecados);
   const auto erros = Erros();
   for (size_t i = errosAntes; i < erros.size(); ++i) EXPECT_EQ(erros[i].find("REST"), std::string::npos) << erros[i];
@@ -906,9 +701,9 @@ TEST_F(FalhasDoServico, MortoComSigkillNaCargaInicialReaprendeAsMarcasENadaPerde
                  ") do begin insert into CLIENTES (EMPRESA, CLI_CODIGO, CLI_NOME, INATIVO) values (1, :i, "
                  "'E1 C' || :i || ' v1', 'N'); i = i + 1; end end");
   GravarDefinicao(banco);
-  TNuvem nuvem(FDiretorio, {});
+  TNuvemLocalFilho nuvem(FDiretorio, {});
   auto aceitosQuenda = [&] {
-    const std::string texto = LerArquivo(nuvem.Jsonl());
+    const std::string texto = LerArquivo(nuvem.ArquivoJsonl());
     size_t quantidade = 0;
     for (size_t p = texto.find(R"({"nuvem":"Quenda","recurso":"clientes")"); p != std::string::npos;
          p = texto.find(R"({"nuvem":"Quenda","recurso":"clientes")", p + 1))
@@ -925,7 +720,7 @@ TEST_F(FalhasDoServico, MortoComSigkillNaCargaInicialReaprendeAsMarcasENadaPerde
   servico = IniciarServico();
   auto comparacao = AguardarConvergencia(banco, nuvem, 120s, {"CLIENTES"}, 5s);
   EXPECT_EQ(comparacao.FPerdidas, 0) << Juntar(comparacao.FExemplos) << Diagnostico();
-  const auto captura = TCaptura::Ler(nuvem.Jsonl());
+  const auto captura = TCaptura::Ler(nuvem.ArquivoJsonl());
   EXPECT_TRUE(captura.FMalEnderecados.empty());
   const std::string pedidos = nuvem.Pedidos();
   // The second start asked for the mark and got what the first one sent.
@@ -993,7 +788,7 @@ TEST_F(FalhasDoServico, LogTravadoOuSemEscritaNaoDerrubaOServicoEOTrabalhoRetoma
   auto escritor = banco.Conectar();
   for (int codigo = 1; codigo <= 3; ++codigo) InserirCliente(*escritor, 1, codigo, 1);
   GravarDefinicao(banco);
-  TNuvem nuvem(FDiretorio, {});
+  TNuvemLocalFilho nuvem(FDiretorio, {});
   std::unique_ptr<TSyslogPrivado> syslog;
   if (TSyslogPrivado::Possivel()) syslog = std::make_unique<TSyslogPrivado>(FDiretorio);
   auto servico = IniciarServico({}, syslog ? syslog->Prefixo(FDiretorio) : std::vector<std::string>{});
@@ -1059,7 +854,7 @@ TEST_F(FalhasDoServico, LogTravadoOuSemEscritaNaoDerrubaOServicoEOTrabalhoRetoma
     EXPECT_EQ(comparacao.FPerdidas, 0) << Juntar(comparacao.FExemplos) << Diagnostico();
     EXPECT_GT(LinhasLog().size(), linhasAntes);
   }
-  EXPECT_TRUE(TCaptura::Ler(nuvem.Jsonl()).FMalEnderecados.empty());
+  EXPECT_TRUE(TCaptura::Ler(nuvem.ArquivoJsonl()).FMalEnderecados.empty());
   const auto erros = Erros();
   EncerrarLimpo(*servico);
   Figuras("log sem escrita: " + std::to_string(ciclosSemLog) + " fases, syslog " +
@@ -1080,14 +875,14 @@ TEST_F(FalhasDoServico, TransacaoQueConfirmaDepoisDeUmaPosteriorSoChegaQuandoMud
   auto rapida = banco.Conectar();
   InserirCliente(*rapida, 1, 200, 1);  // a higher value, committed
   GravarDefinicao(banco);
-  TNuvem nuvem(FDiretorio, {});
+  TNuvemLocalFilho nuvem(FDiretorio, {});
   auto servico = IniciarServico();
   ASSERT_TRUE(AguardarCiclo(1, *servico)) << Diagnostico();
   std::this_thread::sleep_for(2s);
   lenta->Confirmar();
 
   auto temCliente = [&](int64_t ACodigo) {
-    const auto captura = TCaptura::Ler(nuvem.Jsonl());
+    const auto captura = TCaptura::Ler(nuvem.ArquivoJsonl());
     return captura.FUltimas.contains({"Quenda", "clientes", "q-1", ACodigo}) &&
            captura.FUltimas.contains({"Lumio", "clientes", "l-1", ACodigo});
   };
@@ -1095,7 +890,7 @@ TEST_F(FalhasDoServico, TransacaoQueConfirmaDepoisDeUmaPosteriorSoChegaQuandoMud
   ASSERT_TRUE(AguardarCiclo(2, *servico)) << Diagnostico();
   std::this_thread::sleep_for(2s);
   EXPECT_FALSE(temCliente(100)) << "a row below the mark was sent";
-  EXPECT_EQ(Comparar(banco, TCaptura::Ler(nuvem.Jsonl()), {"CLIENTES"}).FPerdidas, 2);  // one per cloud
+  EXPECT_EQ(Comparar(banco, TCaptura::Ler(nuvem.ArquivoJsonl()), {"CLIENTES"}).FPerdidas, 2);  // one per cloud
 
   // Changed again, it takes a value above the mark and goes.
   InserirCliente(*rapida, 1, 100, 2);
