@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/ambiente.h"
 #include "support/utilidades.h"
 
 namespace borvan {
@@ -91,6 +92,14 @@ std::string TSincronizarBase::DuplicarBarras(const std::string& ATexto) {
     if (c == '\\') resultado += '\\';
   }
   return resultado;
+}
+
+TDataHora TSincronizarBase::InicioPrimeiraCarga() {
+  TDataHora inicio;
+  inicio.Ano = TAmbiente::Atual().Agora().Ano - 3;
+  inicio.Mes = 1;
+  inicio.Dia = 1;
+  return inicio;
 }
 
 std::string TSincronizarBase::SqlMaxCodigoAtualizacao(const std::string& ATabela) {

@@ -123,6 +123,9 @@ class TSincronizarBase {
   static std::string FormatarDataSql(const TDataHora& AData);
   // Every backslash doubled.
   static std::string DuplicarBarras(const std::string& ATexto);
+  // Start of the first-load window of the dated entities: 1 January,
+  // three years before today's local date.
+  static TDataHora InicioPrimeiraCarga();
 
   // Rows in one post.
   static constexpr int TAMANHO_LOTE = 500;

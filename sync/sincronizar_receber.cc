@@ -1,7 +1,6 @@
 #include "sync/sincronizar_receber.h"
 
 #include "cloud/quenda/quenda.h"
-#include "platform/ambiente.h"
 
 namespace borvan {
 namespace {
@@ -24,11 +23,8 @@ std::string TSincronizarReceber::Filtro(int32_t AMarca) {
   if (AMarca != 0) return "CR.COD_ATUALIZACAO > " + std::to_string(AMarca);
   // First load: what fell due since 1 January three years back, and
   // everything still open whatever its due date.
-  TDataHora inicio;
-  inicio.Ano = TAmbiente::Atual().Agora().Ano - 3;
-  inicio.Mes = 1;
-  inicio.Dia = 1;
-  return "(CR.VENCIMENTO >= " + FormatarDataSql(inicio) + " or CR.DATA_PAGTO is null)";
+  return "(CR.VENCIMENTO >= " + FormatarDataSql(InicioPrimeiraCarga()) +
+         " or CR.DATA_PAGTO is null)";
 }
 
 void TSincronizarReceber::Execute() {

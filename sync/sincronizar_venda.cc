@@ -1,7 +1,6 @@
 #include "sync/sincronizar_venda.h"
 
 #include "cloud/quenda/quenda.h"
-#include "platform/ambiente.h"
 
 namespace borvan {
 namespace {
@@ -30,11 +29,7 @@ std::string TSincronizarVenda::Filtro(int32_t AMarca) {
     filtro = "COD_ATUALIZACAO > " + std::to_string(AMarca);
   } else {
     // First load: the invoices issued since 1 January three years back.
-    TDataHora inicio;
-    inicio.Ano = TAmbiente::Atual().Agora().Ano - 3;
-    inicio.Mes = 1;
-    inicio.Dia = 1;
-    filtro = "DT_EMISSAO >= " + FormatarDataSql(inicio);
+    filtro = "DT_EMISSAO >= " + FormatarDataSql(InicioPrimeiraCarga());
   }
   return filtro + " and CP_CODIGO is not null" + " and STATUS = 2";
 }
