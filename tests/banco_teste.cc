@@ -9,28 +9,17 @@
 #include <stdexcept>
 #include <vector>
 
+#include "db/cliente_fb.h"
 #include "tests/diretorio_temporario.h"
 
 namespace borvan::teste {
 
 namespace {
 
-Firebird::IMaster* Mestre() { return Firebird::fb_get_master_interface(); }
+using fb::Mestre;
+using fb::TStatus;
 
-class TStatus : public Firebird::ThrowStatusWrapper {
- public:
-  TStatus() : ThrowStatusWrapper(Mestre()->getStatus()) {}
-  ~TStatus() { dispose(); }
-  TStatus(const TStatus&) = delete;
-  TStatus& operator=(const TStatus&) = delete;
-};
-
-std::string Texto(const Firebird::FbException& AErro) {
-  std::vector<char> buffer(4096);
-  Mestre()->getUtilInterface()->formatStatus(buffer.data(), static_cast<unsigned>(buffer.size()),
-                                             AErro.getStatus());
-  return buffer.data();
-}
+std::string Texto(const Firebird::FbException& AErro) { return fb::TextoStatus(AErro.getStatus()); }
 
 std::string NovoCaminho() {
   static std::atomic<unsigned> contador{0};
