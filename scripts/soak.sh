@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Long run of the fault scenarios against the real executable: the same
 # tests ctest runs, with more cycles (the cloud down for 8 cycles, the
-# writer and the random refusals for 30). Bounded: about 15 minutes,
+# writer and the random refusals for 30). Bounded: about 10 minutes,
 # killed after 40. Prints the figures of each scenario.
 #   scripts/soak.sh [BUILD_DIR]     (default: build-soak)
 set -euo pipefail
