@@ -41,9 +41,7 @@ TEST_F(SincronizarNcmIbptTeste, LumioObjectsMemberForMember) {
       {"every rate null", "'84713012', null, null, null, null, 504",
        R"({"empresaId":"emp-7","ncm":"84713012","ibptAliquotaNacional":0,"ibptAliquotaImportacao":0,"ibptAliquotaEstadual":0,"ibptAliquotaMunicipal":0,"codAtualizacao":504})"},
   };
-  for (size_t i = std::size(casos); i-- > 0;) {
-    Banco.Executar(std::string("insert into NCM_IBPT values (1, ") + casos[i].Valores + ")");
-  }
+  const std::string esperado = InserirDoUltimoAoPrimeiro("NCM_IBPT", casos);
   Banco.Executar("insert into NCM_IBPT values (2, '0101', 1, 1, 1, 1, 900)");
 
   Lumio1();
@@ -51,11 +49,7 @@ TEST_F(SincronizarNcmIbptTeste, LumioObjectsMemberForMember) {
   auto posts = Filtrar(Lumio, "POST");
   ASSERT_EQ(posts.size(), 1u);
   EXPECT_EQ(posts[0].Recurso, "ncmIbpt");
-  std::string esperado;
-  for (const TCaso& caso : casos) {
-    esperado += (esperado.empty() ? "[" : ",") + std::string(caso.Objeto);
-  }
-  EXPECT_EQ(posts[0].Corpo, esperado + "]");
+  EXPECT_EQ(posts[0].Corpo, esperado);
   auto gets = Filtrar(Lumio, "GET");
   ASSERT_EQ(gets.size(), 1u);
   EXPECT_EQ(gets[0].Recurso, "ncmIbpt/maxCodAtualizacao/empresa/emp-7");

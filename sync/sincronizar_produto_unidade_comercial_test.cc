@@ -44,11 +44,7 @@ TEST_F(SincronizarProdutoUnidadeComercialTeste, LumioObjectsMemberForMember) {
       {"other flag texts read false", "13, 'DZ', 1.65, '123', 7.60, 0, 6, 'X', 'T', 205",
        R"({"empresaId":"emp-7","produto":{"produtoId":13},"produtoId":13,"unidade":"DZ","fator":1.65,"codigoBarras":"123","preco":7.6,"precoAnterior":0,"venderMultiplosDe":6,"padrao":false,"ativo":false,"codAtualizacao":205})"},
   };
-  // Inserted in reverse: the body follows COD_ATUALIZACAO.
-  for (size_t i = std::size(casos); i-- > 0;) {
-    Banco.Executar(std::string("insert into PRODUTOS_UNIDADES_COMERCIAIS values (1, ") +
-                   casos[i].Valores + ")");
-  }
+  const std::string esperado = InserirDoUltimoAoPrimeiro("PRODUTOS_UNIDADES_COMERCIAIS", casos);
   Banco.Executar("insert into PRODUTOS_UNIDADES_COMERCIAIS values"
                  " (2, 10, 'UN', 1, '', 1, 1, 1, 'S', 'S', 900)");
 
@@ -57,11 +53,7 @@ TEST_F(SincronizarProdutoUnidadeComercialTeste, LumioObjectsMemberForMember) {
   auto posts = Filtrar(Lumio, "POST");
   ASSERT_EQ(posts.size(), 1u);
   EXPECT_EQ(posts[0].Recurso, "produtosUnidadesComerciais");
-  std::string esperado;
-  for (const TCaso& caso : casos) {
-    esperado += (esperado.empty() ? "[" : ",") + std::string(caso.Objeto);
-  }
-  EXPECT_EQ(posts[0].Corpo, esperado + "]");
+  EXPECT_EQ(posts[0].Corpo, esperado);
   auto gets = Filtrar(Lumio, "GET");
   ASSERT_EQ(gets.size(), 1u);
   EXPECT_EQ(gets[0].Recurso, "produtosUnidadesComerciais/maxCodAtualizacao/empresa/emp-7");

@@ -36,10 +36,7 @@ TEST_F(SincronizarRepresentanteTeste, LumioObjectsMemberForMember) {
       {"any other flag reads active", "42, 'Davi', 'd@v', 'X', 105",
        R"({"empresaId":"emp-7","representanteId":42,"nome":"Davi","email":"d@v","ativo":true,"codAtualizacao":105})"},
   };
-  // Inserted in reverse: the body follows COD_ATUALIZACAO.
-  for (size_t i = std::size(casos); i-- > 0;) {
-    Banco.Executar(std::string("insert into REPRESENTANTES values (1, ") + casos[i].Valores + ")");
-  }
+  const std::string esperado = InserirDoUltimoAoPrimeiro("REPRESENTANTES", casos);
   Banco.Executar("insert into REPRESENTANTES values (2, 99, 'Outra empresa', '', 'N', 500)");
 
   Lumio1();
@@ -47,11 +44,7 @@ TEST_F(SincronizarRepresentanteTeste, LumioObjectsMemberForMember) {
   auto posts = Filtrar(Lumio, "POST");
   ASSERT_EQ(posts.size(), 1u);
   EXPECT_EQ(posts[0].Recurso, "representantes");
-  std::string esperado;
-  for (const TCaso& caso : casos) {
-    esperado += (esperado.empty() ? "[" : ",") + std::string(caso.Objeto);
-  }
-  EXPECT_EQ(posts[0].Corpo, esperado + "]");
+  EXPECT_EQ(posts[0].Corpo, esperado);
   EXPECT_EQ(Empresa.MaxCodAtualizacaoRepresentante, 105);
   std::vector<std::string> linhas = {
       "INFO: Atualizando representantes lumio... Empresa: emp-7",

@@ -49,9 +49,7 @@ TEST_F(SincronizarSituacaoTributariaTeste, LumioObjectsMemberForMember) {
        " 0, 0, 0, 100, '06102', 'S', 304",
        R"({"empresaId":"emp-7","situacaoTributariaId":"10","descricao":"Isenta","tipoImposto":"I","aliquotaDentroEstado":0,"aliquotaForaEstado":0,"percentualReducao":100,"tipoReducao":"P","temReducao":false,"icmsOrigem":"2","icmsCst":"40","icmsModBc":"3","icmsModBcSt":"4","icmsMargemSt":0,"icmsAliquotaSt":0,"icmsReducaoBcSt":0,"cfopDentroEstado":"5102","icmsCstFora":"41","icmsModBcFora":"3","icmsModBcStFora":"4","icmsMargemStFora":0,"icmsAliquotaStFora":0,"icmsReducaoBcStFora":0,"percentualReducaoFora":100,"cfopForaEstado":"06102","ativo":false,"codAtualizacao":304})"},
   };
-  for (size_t i = std::size(casos); i-- > 0;) {
-    Banco.Executar(std::string("insert into SITUACAO_TRIBUTARIA values (1, ") + casos[i].Valores + ")");
-  }
+  const std::string esperado = InserirDoUltimoAoPrimeiro("SITUACAO_TRIBUTARIA", casos);
   Banco.Executar(
       "insert into SITUACAO_TRIBUTARIA (EMPRESA, ST_CODIGO, COD_ATUALIZACAO) values (2, 5, 900)");
 
@@ -60,11 +58,7 @@ TEST_F(SincronizarSituacaoTributariaTeste, LumioObjectsMemberForMember) {
   auto posts = Filtrar(Lumio, "POST");
   ASSERT_EQ(posts.size(), 1u);
   EXPECT_EQ(posts[0].Recurso, "situacoesTributarias");
-  std::string esperado;
-  for (const TCaso& caso : casos) {
-    esperado += (esperado.empty() ? "[" : ",") + std::string(caso.Objeto);
-  }
-  EXPECT_EQ(posts[0].Corpo, esperado + "]");
+  EXPECT_EQ(posts[0].Corpo, esperado);
   EXPECT_EQ(Empresa.MaxCodAtualizacaoSituacaoTributaria, 304);
   std::vector<std::string> linhas = {
       "INFO: Atualizando situacao tributária Lumio... Empresa: emp-7",

@@ -72,6 +72,20 @@ class TSincronizacaoTeste : public ::testing::Test {
     return lotes;
   }
 
+  // Inserts each case's Valores as a row of company 1 into ATabela, the
+  // last case first, so that a body in the cases' order shows the rows
+  // going out by COD_ATUALIZACAO; returns that body, the array of the
+  // cases' Objeto texts.
+  template <class TCaso, size_t N>
+  std::string InserirDoUltimoAoPrimeiro(const std::string& ATabela, const TCaso (&ACasos)[N]) {
+    for (size_t i = N; i-- > 0;) {
+      Banco.Executar("insert into " + ATabela + " values (1, " + ACasos[i].Valores + ")");
+    }
+    std::string corpo;
+    for (const TCaso& caso : ACasos) corpo += (corpo.empty() ? "[" : ",") + std::string(caso.Objeto);
+    return corpo + "]";
+  }
+
   // ADe, ADe + 1, ..., AAte.
   static std::vector<int> Sequencia(int ADe, int AAte) {
     std::vector<int> valores;
